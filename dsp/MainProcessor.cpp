@@ -1,0 +1,62 @@
+#include "dsp/MainProcessor.h"
+
+#include "dsp/GainProcessor.h"
+#include "interfaces/ParameterIds.h"
+
+namespace corvane
+{
+MainProcessor::MainProcessor (IProcessorStateProvider* parameterProviderToUse)
+    : parameterProvider (parameterProviderToUse)
+    , graph (createProcessingGraph (44100.0, 256))
+{
+    jassert (parameterProvider != nullptr);
+}
+
+MainProcessor::~MainProcessor() = default;
+
+void MainProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    graph->graph.prepareToPlay (sampleRate, samplesPerBlock);
+
+    if (scratchBuffer.getNumChannels() != 2 || scratchBuffer.getNumSamples() != samplesPerBlock)
+        scratchBuffer.setSize (2, samplesPerBlock);
+}
+
+void MainProcessor::releaseResources()
+{
+    graph->graph.releaseResources();
+}
+
+void MainProcessor::reset()
+{
+    graph->graph.reset();
+}
+
+void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const auto numSamples = juce::jmin (scratchBuffer.getNumSamples(), buffer.getNumSamples());
+    const auto isMono = getMainBusNumInputChannels() == 1;
+
+    scratchBuffer.clear();
+
+    // A mono input is rendered from both loudspeakers; the view refers to the scratch storage and allocates nothing.
+    juce::AudioBuffer<float> monoView;
+    auto* block = &buffer;
+
+    if (isMono)
+    {
+        scratchBuffer.copyFrom (0, 0, buffer, 0, 0, numSamples);
+        scratchBuffer.copyFrom (1, 0, buffer, 0, 0, numSamples);
+        monoView.setDataToReferTo (scratchBuffer.getArrayOfWritePointers(), 2, 0, numSamples);
+        block = &monoView;
+    }
+
+    graph->gainProcessor->setTargetGain (masterGainFactor (parameterProvider->getValue (masterGainParameterID)));
+
+    graph->graph.processBlock (*block, midi);
+
+    if (isMono)
+        for (int channel = 0; channel < juce::jmin (2, buffer.getNumChannels()); ++channel)
+            buffer.copyFrom (channel, 0, scratchBuffer, channel, 0, numSamples);
+}
+} // namespace corvane

@@ -1,0 +1,81 @@
+#include "dsp/ProcessingGraph.h"
+
+#include "dsp/GainProcessor.h"
+
+namespace corvane
+{
+namespace
+{
+    juce::AudioProcessorGraph::Node::Ptr findNodeOf (juce::AudioProcessorGraph& graph,
+                                                     const juce::AudioProcessor* processor)
+    {
+        for (auto* node : graph.getNodes())
+            if (node->getProcessor() == processor)
+                return node;
+
+        return nullptr;
+    }
+
+    void prepareNodeProcessor (juce::AudioProcessor& processor, const juce::AudioProcessor::BusesLayout& layout)
+    {
+        processor.enableAllBuses();
+        processor.setBusesLayout (layout);
+    }
+} // namespace
+
+juce::AudioProcessor::BusesLayout makeBusesLayout (int numInputChannels, int numOutputChannels)
+{
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numInputChannels));
+    layout.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (numOutputChannels));
+    return layout;
+}
+
+juce::AudioProcessor* addProcessorNode (juce::AudioProcessorGraph& graph,
+                                        std::unique_ptr<juce::AudioProcessor> processor,
+                                        juce::AudioProcessor::BusesLayout layout)
+{
+    prepareNodeProcessor (*processor, layout);
+    auto* address = processor.get();
+    graph.addNode (std::move (processor));
+    return address;
+}
+
+void connectChannels (juce::AudioProcessorGraph& graph,
+                      juce::AudioProcessorGraph::Node::Ptr source,
+                      juce::AudioProcessorGraph::Node::Ptr destination,
+                      int numChannels)
+{
+    for (int channel = 0; channel < numChannels; ++channel)
+        graph.addConnection ({ { source->nodeID, channel }, { destination->nodeID, channel } });
+}
+
+std::unique_ptr<ProcessingGraph> createProcessingGraph (double sampleRate, int blockSize)
+{
+    using IOProcessor = juce::AudioProcessorGraph::AudioGraphIOProcessor;
+
+    auto result = std::make_unique<ProcessingGraph>();
+    auto& graph = result->graph;
+    const auto layout = makeBusesLayout (2, 2);
+
+    graph.setPlayConfigDetails (2, 2, sampleRate, blockSize);
+    graph.enableAllBuses();
+
+    result->inputNode = addProcessorNode (graph, std::make_unique<IOProcessor> (IOProcessor::audioInputNode), layout);
+    result->outputNode = addProcessorNode (graph, std::make_unique<IOProcessor> (IOProcessor::audioOutputNode), layout);
+
+    auto gain = std::make_unique<GainProcessor>();
+    result->gainProcessor = gain.get();
+    prepareNodeProcessor (*gain, layout);
+    graph.addNode (std::move (gain));
+
+    const auto inputNode = findNodeOf (graph, result->inputNode);
+    const auto gainNode = findNodeOf (graph, result->gainProcessor);
+    const auto outputNode = findNodeOf (graph, result->outputNode);
+
+    connectChannels (graph, inputNode, gainNode, 2);
+    connectChannels (graph, gainNode, outputNode, 2);
+
+    return result;
+}
+} // namespace corvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "dsp/MainProcessor.h"
+#include "interfaces/IAudioStateProvider.h"
+#include "processor/ApvtsManager.h"
+
+#include <juce_dsp/juce_dsp.h>
+
+#include <atomic>
+#include <memory>
+
+namespace corvane
+{
+/** The processor that the host drives: the shell around the binaural chain. Every block is processed in a
+    preallocated two-channel work buffer, clipped to +-2.0 and faded in over 30 ms after a fresh preparation. */
+class AudioPluginAudioProcessor : public juce::AudioProcessor
+    , public IAudioStateProvider
+{
+public:
+    AudioPluginAudioProcessor();
+    ~AudioPluginAudioProcessor() override;
+
+    const juce::String getName() const override { return "ZEM2"; }
+    void prepareToPlay (double sampleRate, int maximumBlockSize) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+    bool hasEditor() const override { return false; }
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override;
+    void changeProgramName (int, const juce::String&) override {}
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    double getSampleRate() override { return juce::AudioProcessor::getSampleRate(); }
+    int getBlockSize() override { return juce::AudioProcessor::getBlockSize(); }
+
+    ApvtsManager& getApvtsManager() noexcept { return *apvtsManager; }
+    MainProcessor& getMainProcessor() noexcept { return *mainProcessor; }
+    juce::ValueTree& getConfigState() noexcept { return configState; }
+
+private:
+    std::unique_ptr<MainProcessor> mainProcessor;
+    std::unique_ptr<ApvtsManager> apvtsManager;
+    juce::AudioBuffer<float> workBuffer;
+    juce::dsp::Gain<float> outputGain;
+    std::atomic<double> outputGainTarget { 0.0 };
+    juce::ValueTree configState { "ConfigState" };
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE (AudioPluginAudioProcessor)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioPluginAudioProcessor)
+};
+} // namespace corvane

@@ -1,0 +1,60 @@
+#include "interfaces/ParameterIds.h"
+#include "processor/AudioPluginAudioProcessor.h"
+#include "support/AllocationCounter.h"
+#include "support/TestSignals.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace
+{
+/** Runs 1000 blocks after preparation, with the parameters moving as host automation would move them. */
+std::size_t countAllocationsWhileProcessing (AudioPluginAudioProcessor& processor, int blockSize, int numChannels)
+{
+    auto buffer = test::makeNoise (numChannels, blockSize, 0.5f);
+    juce::MidiBuffer midi;
+    auto& parameters = processor.getApvtsManager();
+
+    test::ScopedAllocationCounter counter;
+
+    for (int i = 0; i < 1000; ++i)
+    {
+        if (i % 100 == 0)
+        {
+            parameters.setNormalisedValue (masterGainParameterID, static_cast<float> (i % 700) / 700.0f);
+            parameters.setBoolValue (zemOnParameterID, (i / 100) % 2 == 0);
+        }
+
+        processor.processBlock (buffer, midi);
+    }
+
+    return counter.getCount();
+}
+} // namespace
+
+TEST (RealtimeRules, CounterSeesAllocationsOnItsOwnThread)
+{
+    test::ScopedAllocationCounter counter;
+    auto* memory = ::operator new (16);
+    ::operator delete (memory);
+    EXPECT_EQ (counter.getCount(), 1u);
+}
+
+TEST (RealtimeRules, ProcessBlockNeverAllocatesStereo)
+{
+    AudioPluginAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 512);
+
+    EXPECT_EQ (countAllocationsWhileProcessing (processor, 512, 2), 0u);
+}
+
+TEST (RealtimeRules, ProcessBlockNeverAllocatesMonoOrShortOrLongBlocks)
+{
+    AudioPluginAudioProcessor processor;
+    ASSERT_TRUE (processor.setBusesLayout (makeBusesLayout (1, 2)));
+    processor.prepareToPlay (44100.0, 256);
+
+    EXPECT_EQ (countAllocationsWhileProcessing (processor, 100, 2), 0u);
+    EXPECT_EQ (countAllocationsWhileProcessing (processor, 1024, 2), 0u);
+}
