@@ -1,3 +1,5 @@
+#include "support/BusLayouts.h"
+
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -100,13 +102,7 @@ TEST_F (Vst3HostTest, AcceptsMonoOrStereoInAndStereoOut)
 {
     using Set = juce::AudioChannelSet;
 
-    auto layout = [] (Set in, Set out)
-    {
-        juce::AudioProcessor::BusesLayout result;
-        result.inputBuses.add (in);
-        result.outputBuses.add (out);
-        return result;
-    };
+    const auto layout = corvane::test::makeLayout;
 
     EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
     EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));

@@ -2,6 +2,8 @@
 #include "processor/AudioPluginAudioProcessor.h"
 #include "support/TestSignals.h"
 
+#include "support/BusLayouts.h"
+
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -93,13 +95,7 @@ TEST_F (PluginProcessorTest, AcceptsMonoOrStereoIntoStereoOnly)
 {
     using Set = juce::AudioChannelSet;
 
-    auto layout = [] (Set in, Set out)
-    {
-        juce::AudioProcessor::BusesLayout result;
-        result.inputBuses.add (in);
-        result.outputBuses.add (out);
-        return result;
-    };
+    const auto layout = test::makeLayout;
 
     EXPECT_TRUE (processor.checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
     EXPECT_TRUE (processor.checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
