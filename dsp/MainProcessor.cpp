@@ -1,5 +1,6 @@
 #include "dsp/MainProcessor.h"
 
+#include "dsp/BinauralProcessor.h"
 #include "dsp/GainProcessor.h"
 #include "interfaces/ParameterIds.h"
 
@@ -52,6 +53,7 @@ void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     }
 
     graph->gainProcessor->setTargetGain (masterGainFactor (parameterProvider->getValue (masterGainParameterID)));
+    graph->binauralProcessor->setBypassed (! parameterProvider->getBoolValue (zemOnParameterID));
 
     graph->graph.processBlock (*block, midi);
 

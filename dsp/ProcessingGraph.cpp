@@ -1,5 +1,6 @@
 #include "dsp/ProcessingGraph.h"
 
+#include "dsp/BinauralProcessor.h"
 #include "dsp/GainProcessor.h"
 
 namespace corvane
@@ -64,6 +65,13 @@ std::unique_ptr<ProcessingGraph> createProcessingGraph (double sampleRate, int b
     result->inputNode = addProcessorNode (graph, std::make_unique<IOProcessor> (IOProcessor::audioInputNode), layout);
     result->outputNode = addProcessorNode (graph, std::make_unique<IOProcessor> (IOProcessor::audioOutputNode), layout);
 
+    // The binaural node is added before the gain node; the connections, not the order of addition, make
+    // the signal run through the gain first.
+    auto binaural = std::make_unique<BinauralProcessor>();
+    result->binauralProcessor = binaural.get();
+    prepareNodeProcessor (*binaural, layout);
+    graph.addNode (std::move (binaural));
+
     auto gain = std::make_unique<GainProcessor>();
     result->gainProcessor = gain.get();
     prepareNodeProcessor (*gain, layout);
@@ -71,10 +79,12 @@ std::unique_ptr<ProcessingGraph> createProcessingGraph (double sampleRate, int b
 
     const auto inputNode = findNodeOf (graph, result->inputNode);
     const auto gainNode = findNodeOf (graph, result->gainProcessor);
+    const auto binauralNode = findNodeOf (graph, result->binauralProcessor);
     const auto outputNode = findNodeOf (graph, result->outputNode);
 
     connectChannels (graph, inputNode, gainNode, 2);
-    connectChannels (graph, gainNode, outputNode, 2);
+    connectChannels (graph, gainNode, binauralNode, 2);
+    connectChannels (graph, binauralNode, outputNode, 2);
 
     return result;
 }

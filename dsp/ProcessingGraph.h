@@ -6,14 +6,16 @@
 
 namespace corvane
 {
+class BinauralProcessor;
 class GainProcessor;
 
-/** The fixed chain inside MainProcessor: input -> gain -> output, two channels wide. The pointers are views
-    into processors that the graph owns. */
+/** The fixed chain inside MainProcessor: input -> gain -> binaural -> output, two channels wide. The pointers
+    are views into processors that the graph owns. */
 struct ProcessingGraph
 {
     juce::AudioProcessorGraph graph;
     juce::AudioProcessor* inputNode = nullptr;
+    BinauralProcessor* binauralProcessor = nullptr;
     GainProcessor* gainProcessor = nullptr;
     juce::AudioProcessor* outputNode = nullptr;
 };

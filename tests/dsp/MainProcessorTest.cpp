@@ -1,3 +1,4 @@
+#include "dsp/BinauralProcessor.h"
 #include "dsp/GainProcessor.h"
 #include "dsp/MainProcessor.h"
 #include "processor/AudioPluginAudioProcessor.h"
@@ -13,7 +14,7 @@ namespace
 struct FixedParameters : IProcessorStateProvider
 {
     float gainDb = 0.0f;
-    bool zemOn = true;
+    bool zemOn = false;
 
     float getValue (juce::String id) override { return id == "Master Gain" ? gainDb : (zemOn ? 1.0f : 0.0f); }
     int getIntValue (juce::String id) override { return juce::roundToInt (getValue (id)); }
@@ -37,12 +38,17 @@ protected:
         main.prepareToPlay (48000.0, blockSize);
     }
 
-    /** The gain node ramps from silence on its first block; run it once so later blocks see a steady factor. */
+    /** Runs past the gain node's first ramp and the 50 ms crossfade to the dry path; with "ZEM On" off the
+        chain is then the master gain alone. */
     void settle()
     {
         juce::AudioBuffer<float> warmUp (2, blockSize);
-        warmUp.clear();
-        main.processBlock (warmUp, midi);
+
+        for (int done = 0; done < 4800; done += blockSize)
+        {
+            warmUp.clear();
+            main.processBlock (warmUp, midi);
+        }
     }
 
     FixedParameters parameters;
@@ -60,12 +66,13 @@ TEST (ProcessingGraph, BusesLayoutHasCanonicalSets)
     EXPECT_EQ (mono.getMainOutputChannelSet(), juce::AudioChannelSet::stereo());
 }
 
-TEST (ProcessingGraph, ChainsInputGainOutputOnTwoChannels)
+TEST (ProcessingGraph, ChainsInputGainBinauralOutputOnTwoChannels)
 {
     auto graph = createProcessingGraph (44100.0, 256);
 
     ASSERT_NE (graph->inputNode, nullptr);
     ASSERT_NE (graph->gainProcessor, nullptr);
+    ASSERT_NE (graph->binauralProcessor, nullptr);
     ASSERT_NE (graph->outputNode, nullptr);
 
     auto nodeIdOf = [&] (juce::AudioProcessor* processor)
@@ -78,32 +85,44 @@ TEST (ProcessingGraph, ChainsInputGainOutputOnTwoChannels)
 
     const auto input = nodeIdOf (graph->inputNode);
     const auto gain = nodeIdOf (graph->gainProcessor);
+    const auto binaural = nodeIdOf (graph->binauralProcessor);
     const auto output = nodeIdOf (graph->outputNode);
 
     for (int channel = 0; channel < 2; ++channel)
     {
         EXPECT_TRUE (graph->graph.isConnected ({ { input, channel }, { gain, channel } }));
-        EXPECT_TRUE (graph->graph.isConnected ({ { gain, channel }, { output, channel } }));
+        EXPECT_TRUE (graph->graph.isConnected ({ { gain, channel }, { binaural, channel } }));
+        EXPECT_TRUE (graph->graph.isConnected ({ { binaural, channel }, { output, channel } }));
     }
 
-    EXPECT_EQ (graph->graph.getConnections().size(), 4u);
+    EXPECT_EQ (graph->graph.getConnections().size(), 6u);
     EXPECT_EQ (graph->gainProcessor->getName(), "Gain");
 }
 
-TEST_F (MainProcessorTest, FirstBlockRampsTheMasterGainUpFromSilence)
+TEST_F (MainProcessorTest, SteersTheGainAndTheBinauralStageFromTheParametersEveryBlock)
 {
     parameters.gainDb = -20.0f;
+    parameters.zemOn = true;
     prepare (2);
+
+    auto& gain = *main.getProcessingGraph().gainProcessor;
+    EXPECT_EQ (gain.getPreviousGain(), 0.0f); // the first block ramps up from silence
 
     auto buffer = test::makeConstant (2, blockSize, 1.0f);
     main.processBlock (buffer, midi);
+    EXPECT_EQ (gain.getTargetGain(), masterGainFactor (-20.0f));
+    EXPECT_EQ (gain.getPreviousGain(), masterGainFactor (-20.0f));
 
-    EXPECT_EQ (buffer.getSample (0, 0), 0.0f);
-    EXPECT_NEAR (buffer.getSample (1, blockSize - 1), 0.1f * (blockSize - 1.0f) / blockSize, 1.0e-6f);
+    parameters.gainDb = 6.0f;
+    parameters.zemOn = false;
+    settle();
+    EXPECT_EQ (gain.getPreviousGain(), masterGainFactor (6.0f));
 
-    auto steady = test::makeConstant (2, blockSize, 1.0f);
+    // Bypassed and settled, the chain passes the gained input and the scope shows the output.
+    auto steady = test::makeConstant (2, blockSize, 0.25f);
     main.processBlock (steady, midi);
-    EXPECT_NEAR (steady.getSample (0, 5), 0.1f, 1.0e-7f);
+    EXPECT_EQ (steady.getSample (0, 5), 0.25f * masterGainFactor (6.0f));
+    EXPECT_EQ (main.getProcessingGraph().binauralProcessor->getScopeBuffer().getSample (3, 7), steady.getSample (1, 7));
 }
 
 TEST_F (MainProcessorTest, MutesAtTheBottomOfTheRangeWhetherZemIsOnOrOff)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <iostream>
+
 namespace
 {
 /** Loads the built bundle through JUCE's own VST3 hosting, the way a DAW scans and instantiates it. */
@@ -114,34 +116,119 @@ TEST_F (Vst3HostTest, AcceptsMonoOrStereoInAndStereoOut)
     EXPECT_TRUE (plugin->setBusesLayout (layout (Set::stereo(), Set::stereo())));
 }
 
-TEST_F (Vst3HostTest, ProcessesWithoutLatencyAndFadesInFromSilence)
+TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
 {
     EXPECT_EQ (plugin->getLatencySamples(), 0);
     EXPECT_EQ (plugin->getTailLengthSeconds(), 0.0);
 
+    findParameter ("ZEM On")->setValueNotifyingHost (0.0f);
+    prepare();
+
+    juce::MidiBuffer midi;
+    juce::AudioBuffer<float> buffer (2, blockSize);
+
+    // 30 ms of fade-in and 50 ms of crossfade to the dry path: after 100 ms the output is the input.
+    for (int block = 0; block < 12; ++block)
+    {
+        for (int channel = 0; channel < 2; ++channel)
+            for (int k = 0; k < blockSize; ++k)
+                buffer.setSample (channel, k, 0.5f * std::sin (0.01f * static_cast<float> (k + block * blockSize + channel)));
+
+        const auto input = buffer;
+        plugin->processBlock (buffer, midi);
+
+        for (int channel = 0; channel < 2; ++channel)
+            for (int k = 0; k < blockSize; ++k)
+            {
+                ASSERT_TRUE (std::isfinite (buffer.getSample (channel, k)));
+
+                if (block >= 10)
+                {
+                    ASSERT_EQ (buffer.getSample (channel, k), input.getSample (channel, k));
+                }
+            }
+    }
+}
+
+TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
+{
     prepare();
     juce::MidiBuffer midi;
 
-    juce::AudioBuffer<float> buffer (2, blockSize);
-    float previous = 0.0f;
-
-    // 30 ms at 48 kHz is 1440 samples: the output rises from silence to the input level over the first blocks.
-    for (int block = 0; block < 4; ++block)
+    struct Ear
     {
-        for (int channel = 0; channel < 2; ++channel)
-            juce::FloatVectorOperations::fill (buffer.getWritePointer (channel), 0.5f, blockSize);
+        int peakIndex = 0;
+        float peak = 0.0f;
+        double energy = 0.0;
+        std::vector<float> samples;
+    };
 
-        plugin->processBlock (buffer, midi);
+    // Renders 250 ms after a unit impulse on one input channel, once the plug-in has settled on silence.
+    auto renderImpulse = [&] (int inputChannel)
+    {
+        juce::AudioBuffer<float> buffer (2, blockSize);
 
-        for (int k = 0; k < blockSize; ++k)
+        for (int block = 0; block < 30; ++block)
         {
-            const auto sample = buffer.getSample (0, k);
-            ASSERT_TRUE (std::isfinite (sample));
-            ASSERT_GE (sample, previous);
-            previous = sample;
+            buffer.clear();
+            plugin->processBlock (buffer, midi);
         }
-    }
 
-    EXPECT_EQ (buffer.getSample (0, 0), 0.5f);
-    EXPECT_EQ (buffer.getSample (1, blockSize - 1), 0.5f);
+        std::array<Ear, 2> ears;
+
+        for (int block = 0; block < 24; ++block)
+        {
+            buffer.clear();
+            if (block == 0)
+                buffer.setSample (inputChannel, 0, 1.0f);
+
+            plugin->processBlock (buffer, midi);
+
+            for (size_t ear = 0; ear < 2; ++ear)
+                for (int k = 0; k < blockSize; ++k)
+                    ears[ear].samples.push_back (buffer.getSample (static_cast<int> (ear), k));
+        }
+
+        for (auto& ear : ears)
+        {
+            for (size_t i = 0; i < ear.samples.size(); ++i)
+            {
+                const auto magnitude = std::abs (ear.samples[i]);
+                ear.energy += static_cast<double> (magnitude) * magnitude;
+                if (magnitude > ear.peak)
+                {
+                    ear.peak = magnitude;
+                    ear.peakIndex = static_cast<int> (i);
+                }
+            }
+        }
+
+        return ears;
+    };
+
+    const auto fromLeft = renderImpulse (0);
+    const auto fromRight = renderImpulse (1);
+
+    const auto levelDifferenceDb = 10.0 * std::log10 (fromLeft[0].energy / fromLeft[1].energy);
+    const auto timeDifferenceMs = 1000.0 * (fromLeft[1].peakIndex - fromLeft[0].peakIndex) / sampleRate;
+
+    std::cout << "left impulse: left ear peak " << fromLeft[0].peak << " at " << fromLeft[0].peakIndex
+              << ", right ear peak " << fromLeft[1].peak << " at " << fromLeft[1].peakIndex
+              << "; ILD " << levelDifferenceDb << " dB, ITD " << timeDifferenceMs << " ms\n"
+              << "right impulse: left ear peak " << fromRight[0].peak << " at " << fromRight[0].peakIndex
+              << ", right ear peak " << fromRight[1].peak << " at " << fromRight[1].peakIndex << "\n";
+
+    // The near ear hears the loudspeaker first and louder, by the margins of a source 30 degrees off centre.
+    EXPECT_GT (levelDifferenceDb, 3.0);
+    EXPECT_LT (levelDifferenceDb, 15.0);
+    EXPECT_GT (timeDifferenceMs, 0.15);
+    EXPECT_LT (timeDifferenceMs, 0.4);
+    EXPECT_LT (fromLeft[0].peakIndex, 48); // within 1 ms: no latency
+
+    // The right loudspeaker is the mirror image of the left.
+    for (size_t i = 0; i < fromLeft[0].samples.size(); ++i)
+    {
+        ASSERT_NEAR (fromLeft[0].samples[i], fromRight[1].samples[i], 1.0e-6f) << i;
+        ASSERT_NEAR (fromLeft[1].samples[i], fromRight[0].samples[i], 1.0e-6f) << i;
+    }
 }
