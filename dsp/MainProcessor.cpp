@@ -21,6 +21,9 @@ void MainProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 
     if (scratchBuffer.getNumChannels() != 2 || scratchBuffer.getNumSamples() != samplesPerBlock)
         scratchBuffer.setSize (2, samplesPerBlock);
+
+    // One second of the four paths; what the old ring held is dropped, also when the rate did not change.
+    sampleRing.replace (numScopeChannels, SampleRingHolder::capacityFor (sampleRate));
 }
 
 void MainProcessor::releaseResources()
@@ -56,6 +59,9 @@ void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
     graph->binauralProcessor->setBypassed (! parameterProvider->getBoolValue (zemOnParameterID));
 
     graph->graph.processBlock (*block, midi);
+
+    // A block that does not fit is dropped whole; the scope catches up with the next one.
+    sampleRing.write (graph->binauralProcessor->getScopeBuffer(), 0);
 
     if (isMono)
         for (int channel = 0; channel < juce::jmin (2, buffer.getNumChannels()); ++channel)

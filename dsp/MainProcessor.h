@@ -2,13 +2,14 @@
 
 #include "dsp/ProcessingGraph.h"
 #include "dsp/ProcessorBase.h"
+#include "dsp/SampleRingHolder.h"
 #include "interfaces/IProcessorStateProvider.h"
 
 namespace corvane
 {
-/** The audio engine: runs the processing graph and steers its nodes from the parameters every block. Its own
-    bus layout tells it only whether the host's main input is mono, in which case that channel feeds both
-    sides of the graph. */
+/** The audio engine: runs the processing graph and steers its nodes from the parameters every block, and hands
+    the binaural paths of every block to the scope through the sample ring. Its own bus layout tells it only
+    whether the host's main input is mono, in which case that channel feeds both sides of the graph. */
 class MainProcessor : public ProcessorBase
 {
 public:
@@ -22,13 +23,21 @@ public:
     using ProcessorBase::processBlock;
     void reset() override;
 
+    /** The scope's side of the sample ring: one reader thread, safe against the replacement at each preparation. */
+    int getNumReady() const noexcept { return sampleRing.getNumReady(); }
+    bool read (juce::AudioBuffer<float>& destination) noexcept { return sampleRing.read (destination); }
+    void skip (int numSamples) noexcept { sampleRing.skip (numSamples); }
+
     /** Gives tests and benchmarks the fixed chain to inspect. */
     ProcessingGraph& getProcessingGraph() noexcept { return *graph; }
+
+    static constexpr int numScopeChannels = 4;
 
 private:
     IProcessorStateProvider* parameterProvider;
     std::unique_ptr<ProcessingGraph> graph;
     juce::AudioBuffer<float> scratchBuffer;
+    SampleRingHolder sampleRing { numScopeChannels, 44100 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainProcessor)
 };

@@ -9,6 +9,47 @@ namespace
 {
     constexpr double outputFadeInSeconds = 0.03;
     constexpr float clipLimit = 2.0f;
+    constexpr juce::int64 levelWindowMs = 30;
+    constexpr juce::int64 levelHoldMs = 60;
+
+    const juce::Identifier pluginStateTag { "PluginState" };
+    const juce::Identifier versionAttribute { "Corvane_ZEM2_Version" };
+    const juce::Identifier configStateAttribute { "ConfigState" };
+    const juce::Identifier processorStateAttribute { "ProcessorState" };
+
+    /** A tree as a whole XML document, with the declaration and JUCE's default formatting. */
+    juce::String toDocumentText (const juce::ValueTree& tree)
+    {
+        juce::MemoryOutputStream stream (2048);
+
+        if (auto xml = tree.createXml())
+            xml->writeTo (stream);
+
+        return stream.toUTF8();
+    }
+
+    /** The tree of a stored document, or an invalid one when the text is empty or is no XML. */
+    juce::ValueTree fromDocumentText (const juce::String& text)
+    {
+        if (text.isEmpty())
+            return {};
+
+        if (auto xml = juce::parseXML (text))
+            return juce::ValueTree::fromXml (*xml);
+
+        return {};
+    }
+
+    /** A damaged project may hold any value; one that is not a number would put a parameter outside its range,
+        so it is left out and the parameter takes its default instead. */
+    void dropValuesThatAreNotNumbers (juce::ValueTree& parameters)
+    {
+        static const juce::Identifier value { "value" };
+
+        for (auto child : parameters)
+            if (child.hasProperty (value) && ! std::isfinite (static_cast<double> (child[value])))
+                child.removeProperty (value, nullptr);
+    }
 } // namespace
 
 AudioPluginAudioProcessor::AudioPluginAudioProcessor()
@@ -22,9 +63,19 @@ AudioPluginAudioProcessor::AudioPluginAudioProcessor()
 
     mainProcessor = std::make_unique<MainProcessor> (apvtsManager.get());
     mainProcessor->enableAllBuses();
+
+    inputLevelAnalyzer = std::make_unique<LevelAnalyzer>();
+    outputLevelAnalyzer = std::make_unique<LevelAnalyzer>();
+
+    updateConfigStateText();
+    configState.addListener (this);
 }
 
-AudioPluginAudioProcessor::~AudioPluginAudioProcessor() = default;
+AudioPluginAudioProcessor::~AudioPluginAudioProcessor()
+{
+    configState.removeListener (this);
+    masterReference.clear();
+}
 
 const juce::String AudioPluginAudioProcessor::getProgramName (int)
 {
@@ -51,6 +102,11 @@ void AudioPluginAudioProcessor::prepareToPlay (double sampleRate, int maximumBlo
 
     if (workBuffer.getNumChannels() != 2 || workBuffer.getNumSamples() != maximumBlockSize)
         workBuffer.setSize (2, maximumBlockSize);
+
+    inputLevelAnalyzer->setNumChannels (numIn);
+    inputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs);
+    outputLevelAnalyzer->setNumChannels (numOut);
+    outputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs);
 
     // Each preparation resets the stage onto its target 0, so a fresh instance or back-to-back preparations
     // fade in from silence, while a single preparation after playback resets onto full level and stays there.
@@ -84,6 +140,7 @@ void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
     for (int channel = numIn; channel < juce::jmin (numOut, buffer.getNumChannels()); ++channel)
         buffer.clear (channel, 0, buffer.getNumSamples());
 
+    inputLevelAnalyzer->pushSamples (view);
     mainProcessor->processBlock (view, midi);
 
     const auto numOutChannels = juce::jmin (numOut, numChannels, buffer.getNumChannels());
@@ -94,6 +151,8 @@ void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
                                            -clipLimit,
                                            clipLimit,
                                            numSamples);
+
+    outputLevelAnalyzer->pushSamples (view);
 
     // Once the fade-in has ended the stage is skipped altogether rather than run at unit gain.
     if (static_cast<double> (outputGain.getGainLinear()) <= 0.9999 || outputGain.isSmoothing())
@@ -110,12 +169,66 @@ void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
 void AudioPluginAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    juce::ignoreUnused (destData);
+    juce::XmlElement state (pluginStateTag);
+    state.setAttribute (versionAttribute, stateVersion);
+
+    {
+        const juce::ScopedLock sl (configStateTextLock);
+        state.setAttribute (configStateAttribute, configStateText);
+    }
+
+    state.setAttribute (processorStateAttribute, toDocumentText (apvtsManager->getApvts().copyState()));
+    copyXmlToBinary (state, destData);
 }
 
 void AudioPluginAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    juce::ignoreUnused (data, sizeInBytes);
+    // The host's buffer is gone once this returns; the restore runs later, on the message thread, where the
+    // views listen and where the processor is destroyed.
+    juce::MemoryBlock stored (data, static_cast<size_t> (juce::jmax (0, sizeInBytes)));
+    juce::WeakReference<AudioPluginAudioProcessor> weakProcessor (this);
+
+    juce::MessageManager::callAsync ([weakProcessor, stored = std::move (stored), processor = this]
+                                     { restoreState (weakProcessor, stored, processor); });
+}
+
+void AudioPluginAudioProcessor::restoreState (juce::WeakReference<AudioPluginAudioProcessor> weakProcessor,
+                                              const juce::MemoryBlock& stored,
+                                              AudioPluginAudioProcessor* processor)
+{
+    if (weakProcessor.get() == nullptr)
+        return;
+
+    const auto state = getXmlFromBinary (stored.getData(), static_cast<int> (stored.getSize()));
+
+    if (state == nullptr)
+        return;
+
+    const auto version = state->getStringAttribute (versionAttribute);
+
+    if (version.isNotEmpty() && version != stateVersion)
+        juce::Logger::outputDebugString ("Plugin versions are diffrent between program and stored setting.\n");
+
+    if (const auto config = fromDocumentText (state->getStringAttribute (configStateAttribute)); config.isValid())
+        processor->configState.copyPropertiesFrom (config, nullptr);
+
+    if (auto parameters = fromDocumentText (state->getStringAttribute (processorStateAttribute)); parameters.isValid())
+    {
+        dropValuesThatAreNotNumbers (parameters);
+        processor->apvtsManager->getApvts().replaceState (parameters);
+    }
+}
+
+void AudioPluginAudioProcessor::valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&)
+{
+    updateConfigStateText();
+}
+
+void AudioPluginAudioProcessor::updateConfigStateText()
+{
+    auto text = toDocumentText (configState);
+    const juce::ScopedLock sl (configStateTextLock);
+    configStateText = std::move (text);
 }
 } // namespace corvane
 
