@@ -28,10 +28,41 @@ namespace
         return stream.toUTF8();
     }
 
-    /** The tree of a stored document, or an invalid one when the text is empty or is no XML. */
+    /** JUCE parses XML recursively, one stack frame per level of nesting, and builds attribute texts one piece
+        at a time, copying the whole text each time: a damaged project with deeply nested elements would overflow
+        the host's stack, and a long text full of entities would stall its message thread for seconds. A saved
+        state is under two kilobytes and three levels deep, so anything far larger or deeper is refused before
+        it is parsed. */
+    bool isSmallAndShallowXml (const char* text, size_t length)
+    {
+        constexpr size_t maximumLength = 64 * 1024;
+        constexpr int maximumDepth = 32;
+
+        if (length > maximumLength)
+            return false;
+
+        int depth = 0;
+
+        for (size_t i = 0; i + 1 < length; ++i)
+        {
+            if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
+            {
+                if (++depth > maximumDepth)
+                    return false;
+            }
+            else if ((text[i] == '<' && text[i + 1] == '/') || (text[i] == '/' && text[i + 1] == '>'))
+            {
+                depth = juce::jmax (0, depth - 1);
+            }
+        }
+
+        return true;
+    }
+
+    /** The tree of a stored document, or an invalid one when the text is empty, implausible or no XML. */
     juce::ValueTree fromDocumentText (const juce::String& text)
     {
-        if (text.isEmpty())
+        if (text.isEmpty() || ! isSmallAndShallowXml (text.toRawUTF8(), text.getNumBytesAsUTF8()))
             return {};
 
         if (auto xml = juce::parseXML (text))
@@ -197,6 +228,9 @@ void AudioPluginAudioProcessor::restoreState (juce::WeakReference<AudioPluginAud
                                               AudioPluginAudioProcessor* processor)
 {
     if (weakProcessor.get() == nullptr)
+        return;
+
+    if (! isSmallAndShallowXml (static_cast<const char*> (stored.getData()), stored.getSize()))
         return;
 
     const auto state = getXmlFromBinary (stored.getData(), static_cast<int> (stored.getSize()));
