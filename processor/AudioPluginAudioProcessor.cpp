@@ -100,10 +100,14 @@ AudioPluginAudioProcessor::AudioPluginAudioProcessor()
 
     updateConfigStateText();
     configState.addListener (this);
+
+    // The first processor of the process installs the plug-in's look and feel for every window it opens.
+    sharedApplicationState = SharedApplicationState::getInstance();
 }
 
 AudioPluginAudioProcessor::~AudioPluginAudioProcessor()
 {
+    sharedApplicationState.reset();
     configState.removeListener (this);
     masterReference.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "dsp/LevelAnalyzer.h"
 #include "dsp/MainProcessor.h"
+#include "editor/SharedApplicationState.h"
 #include "interfaces/IAudioSampleProvider.h"
 #include "interfaces/IAudioStateProvider.h"
 #include "interfaces/IOLevelProviderInterface.h"
@@ -86,6 +87,8 @@ private:
     // copy, refreshed under the lock whenever the tree changes.
     juce::String configStateText;
     juce::CriticalSection configStateTextLock;
+
+    std::shared_ptr<SharedApplicationState> sharedApplicationState;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (AudioPluginAudioProcessor)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioPluginAudioProcessor)
