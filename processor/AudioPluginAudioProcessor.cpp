@@ -3,6 +3,8 @@
 #include "dsp/ProcessingGraph.h"
 #include "interfaces/ParameterIds.h"
 
+#include <cstring>
+
 namespace corvane
 {
 namespace
@@ -57,6 +59,33 @@ namespace
         }
 
         return true;
+    }
+
+    /** The element of the framework's XML-to-binary form: "VC2!", the text's byte count, the text. JUCE's own
+        reader trusts the text to be UTF-8: a broken multi-byte sequence makes it, and later the XML parser,
+        read past the end of the text. A saved state is always valid UTF-8, so anything else is refused. */
+    std::unique_ptr<juce::XmlElement> readStateElement (const juce::MemoryBlock& stored)
+    {
+        constexpr size_t headerSize = 8;
+        const auto* bytes = static_cast<const char*> (stored.getData());
+
+        if (stored.getSize() <= headerSize || std::memcmp (bytes, "VC2!", 4) != 0)
+            return {};
+
+        const auto declaredLength = static_cast<int> (juce::ByteOrder::littleEndianInt (bytes + 4));
+
+        if (declaredLength <= 0)
+            return {};
+
+        const auto length = juce::jmin (stored.getSize() - headerSize, static_cast<size_t> (declaredLength));
+
+        const auto* text = bytes + headerSize;
+
+        if (! isSmallAndShallowXml (text, length)
+            || ! juce::CharPointer_UTF8::isValidString (text, static_cast<int> (length)))
+            return {};
+
+        return juce::parseXML (juce::String::fromUTF8 (text, static_cast<int> (length)));
     }
 
     /** The tree of a stored document, or an invalid one when the text is empty, implausible or no XML. */
@@ -234,10 +263,7 @@ void AudioPluginAudioProcessor::restoreState (juce::WeakReference<AudioPluginAud
     if (weakProcessor.get() == nullptr)
         return;
 
-    if (! isSmallAndShallowXml (static_cast<const char*> (stored.getData()), stored.getSize()))
-        return;
-
-    const auto state = getXmlFromBinary (stored.getData(), static_cast<int> (stored.getSize()));
+    const auto state = readStateElement (stored);
 
     if (state == nullptr)
         return;

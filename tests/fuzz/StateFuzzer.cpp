@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+extern "C" int LLVMFuzzerInitialize (int*, char***);
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
+
 namespace
 {
 corvane::AudioPluginAudioProcessor* processor = nullptr;
