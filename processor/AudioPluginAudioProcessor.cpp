@@ -30,12 +30,13 @@ namespace
         return stream.toUTF8();
     }
 
-    /** JUCE parses XML recursively, one stack frame per level of nesting, and builds attribute texts one piece
-        at a time, copying the whole text each time: a damaged project with deeply nested elements would overflow
-        the host's stack, and a long text full of entities would stall its message thread for seconds. A saved
-        state is under two kilobytes and three levels deep, so anything far larger or deeper is refused before
-        it is parsed. */
-    bool isSmallAndShallowXml (const char* text, size_t length)
+    /** JUCE's XML parser is built for trusted text. It parses recursively, one stack frame per level of nesting;
+        it builds attribute texts one piece at a time, copying the whole text each time; and it loops forever on
+        a processing instruction followed by text inside an element ("<a><??>b"). A damaged project could so
+        overflow the host's stack or stall its message thread. A saved state is under two kilobytes, three
+        levels deep, and holds no markup but elements, attributes and the leading XML declaration, so anything
+        far larger or deeper, or with other markup, is refused before it is parsed. */
+    bool isPlausibleStateXml (const char* text, size_t length)
     {
         constexpr size_t maximumLength = 64 * 1024;
         constexpr int maximumDepth = 32;
@@ -43,16 +44,27 @@ namespace
         if (length > maximumLength)
             return false;
 
+        size_t start = 0;
+
+        while (start < length && juce::CharacterFunctions::isWhitespace (text[start]))
+            ++start;
+
         int depth = 0;
 
-        for (size_t i = 0; i + 1 < length; ++i)
+        for (auto i = start; i + 1 < length; ++i)
         {
-            if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '?' && text[i + 1] != '!')
+            const auto c = text[i];
+            const auto next = text[i + 1];
+
+            if (c == '<' && (next == '!' || (next == '?' && i != start)))
+                return false;
+
+            if (c == '<' && next != '/' && next != '?')
             {
                 if (++depth > maximumDepth)
                     return false;
             }
-            else if ((text[i] == '<' && text[i + 1] == '/') || (text[i] == '/' && text[i + 1] == '>'))
+            else if ((c == '<' && next == '/') || (c == '/' && next == '>'))
             {
                 depth = juce::jmax (0, depth - 1);
             }
@@ -81,7 +93,7 @@ namespace
 
         const auto* text = bytes + headerSize;
 
-        if (! isSmallAndShallowXml (text, length)
+        if (! isPlausibleStateXml (text, length)
             || ! juce::CharPointer_UTF8::isValidString (text, static_cast<int> (length)))
             return {};
 
@@ -91,7 +103,7 @@ namespace
     /** The tree of a stored document, or an invalid one when the text is empty, implausible or no XML. */
     juce::ValueTree fromDocumentText (const juce::String& text)
     {
-        if (text.isEmpty() || ! isSmallAndShallowXml (text.toRawUTF8(), text.getNumBytesAsUTF8()))
+        if (text.isEmpty() || ! isPlausibleStateXml (text.toRawUTF8(), text.getNumBytesAsUTF8()))
             return {};
 
         if (auto xml = juce::parseXML (text))
