@@ -74,8 +74,9 @@ namespace
     }
 
     /** The element of the framework's XML-to-binary form: "VC2!", the text's byte count, the text. JUCE's own
-        reader trusts the text to be UTF-8: a broken multi-byte sequence makes it, and later the XML parser,
-        read past the end of the text. A saved state is always valid UTF-8, so anything else is refused. */
+        reader trusts the text to be UTF-8 without a zero byte: a broken multi-byte sequence, or an entity that
+        steps over a zero, makes it and the XML parser read past the end of the text. A saved state is always
+        such a text, so anything else is refused. */
     std::unique_ptr<juce::XmlElement> readStateElement (const juce::MemoryBlock& stored)
     {
         constexpr size_t headerSize = 8;
@@ -93,7 +94,7 @@ namespace
 
         const auto* text = bytes + headerSize;
 
-        if (! isPlausibleStateXml (text, length)
+        if (std::memchr (text, 0, length) != nullptr || ! isPlausibleStateXml (text, length)
             || ! juce::CharPointer_UTF8::isValidString (text, static_cast<int> (length)))
             return {};
 
