@@ -34,8 +34,36 @@ namespace
         it builds attribute texts one piece at a time, copying the whole text each time; and it loops forever on
         a processing instruction followed by text inside an element ("<a><??>b"). A damaged project could so
         overflow the host's stack or stall its message thread. A saved state is under two kilobytes, three
-        levels deep, and holds no markup but elements, attributes and the leading XML declaration, so anything
-        far larger or deeper, or with other markup, is refused before it is parsed. */
+        levels deep, and holds no markup but elements, attributes, the leading XML declaration and the five named
+        or numeric character entities; the parser also steps over the end of a text that ends inside a numeric
+        entity. So anything far larger or deeper, with other markup or with an unterminated or unknown entity, is
+        refused before it is parsed. */
+    /** The length of a well-formed entity at text[0] ("&amp;", "&#13;", "&#x2F;"), or 0. */
+    size_t entityLength (const char* text, size_t available)
+    {
+        for (const auto* named : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
+        {
+            const auto length = std::strlen (named);
+
+            if (length <= available && std::memcmp (text, named, length) == 0)
+                return length;
+        }
+
+        if (available < 4 || text[1] != '#')
+            return 0;
+
+        const auto hex = text[2] == 'x' || text[2] == 'X';
+        size_t i = hex ? 3 : 2;
+        const auto firstDigit = i;
+
+        while (i < available && i < firstDigit + 8
+               && (hex ? juce::CharacterFunctions::getHexDigitValue (static_cast<juce::juce_wchar> (text[i])) >= 0
+                       : juce::CharacterFunctions::isDigit (text[i])))
+            ++i;
+
+        return i > firstDigit && i < available && text[i] == ';' ? i + 1 : 0;
+    }
+
     bool isPlausibleStateXml (const char* text, size_t length)
     {
         constexpr size_t maximumLength = 64 * 1024;
@@ -59,6 +87,17 @@ namespace
             if (c == '<' && (next == '!' || (next == '?' && i != start)))
                 return false;
 
+            if (c == '&')
+            {
+                const auto entity = entityLength (text + i, length - i);
+
+                if (entity == 0)
+                    return false;
+
+                i += entity - 1;
+                continue;
+            }
+
             if (c == '<' && next != '/' && next != '?')
             {
                 if (++depth > maximumDepth)
@@ -70,7 +109,7 @@ namespace
             }
         }
 
-        return true;
+        return length == 0 || text[length - 1] != '&';
     }
 
     /** The element of the framework's XML-to-binary form: "VC2!", the text's byte count, the text. JUCE's own
