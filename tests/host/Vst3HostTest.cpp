@@ -1,9 +1,12 @@
 #include "support/BusLayouts.h"
 
 #include <gtest/gtest.h>
+#include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <array>
 #include <iostream>
+#include <vector>
 
 namespace
 {
@@ -16,8 +19,9 @@ protected:
 
     void SetUp() override
     {
+        // The bundle's folder on Linux, the DLL inside it on Windows.
         const auto bundle = juce::File (ZEM2_VST3_BUNDLE);
-        ASSERT_TRUE (bundle.isDirectory()) << bundle.getFullPathName();
+        ASSERT_TRUE (bundle.exists()) << bundle.getFullPathName();
 
         format.findAllTypesForFile (descriptions, bundle.getFullPathName());
         ASSERT_EQ (descriptions.size(), 1);
@@ -35,12 +39,71 @@ protected:
         plugin.reset();
     }
 
-    /** The plug-in prepares its graph on its own message thread, which is not ours: like a host, give it a
-        moment before the first block instead of relying on the silence it passes until then. */
+    /** Waits as a host's message thread does: on Windows the plug-in's own messages arrive through this
+        thread's message queue, so it must keep dispatching them; on Linux the plug-in has a thread of its own. */
+    static void runMessageLoopFor (int milliseconds)
+    {
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+    }
+
+    /** The plug-in prepares its graph away from the audio thread: like a host, give it a moment before the
+        first block instead of relying on the silence it passes until then. */
     void prepare()
     {
         plugin->prepareToPlay (sampleRate, blockSize);
-        juce::Thread::sleep (500);
+        runMessageLoopFor (500);
+    }
+
+    struct Ear
+    {
+        int peakIndex = 0;
+        float peak = 0.0f;
+        double energy = 0.0;
+        std::vector<float> samples;
+    };
+
+    /** Renders 250 ms after a unit impulse on one input channel, once the plug-in has settled on silence. */
+    std::array<Ear, 2> renderImpulse (int inputChannel)
+    {
+        juce::MidiBuffer midi;
+        juce::AudioBuffer<float> buffer (2, blockSize);
+
+        for (int block = 0; block < 30; ++block)
+        {
+            buffer.clear();
+            plugin->processBlock (buffer, midi);
+        }
+
+        std::array<Ear, 2> ears;
+
+        for (int block = 0; block < 24; ++block)
+        {
+            buffer.clear();
+            if (block == 0)
+                buffer.setSample (inputChannel, 0, 1.0f);
+
+            plugin->processBlock (buffer, midi);
+
+            for (size_t ear = 0; ear < 2; ++ear)
+                for (int k = 0; k < blockSize; ++k)
+                    ears[ear].samples.push_back (buffer.getSample (static_cast<int> (ear), k));
+        }
+
+        for (auto& ear : ears)
+        {
+            for (size_t i = 0; i < ear.samples.size(); ++i)
+            {
+                const auto magnitude = std::abs (ear.samples[i]);
+                ear.energy += static_cast<double> (magnitude) * magnitude;
+                if (magnitude > ear.peak)
+                {
+                    ear.peak = magnitude;
+                    ear.peakIndex = static_cast<int> (i);
+                }
+            }
+        }
+
+        return ears;
     }
 
     juce::AudioProcessorParameter* findParameter (const juce::String& name)
@@ -153,58 +216,6 @@ TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
 TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
 {
     prepare();
-    juce::MidiBuffer midi;
-
-    struct Ear
-    {
-        int peakIndex = 0;
-        float peak = 0.0f;
-        double energy = 0.0;
-        std::vector<float> samples;
-    };
-
-    // Renders 250 ms after a unit impulse on one input channel, once the plug-in has settled on silence.
-    auto renderImpulse = [&] (int inputChannel)
-    {
-        juce::AudioBuffer<float> buffer (2, blockSize);
-
-        for (int block = 0; block < 30; ++block)
-        {
-            buffer.clear();
-            plugin->processBlock (buffer, midi);
-        }
-
-        std::array<Ear, 2> ears;
-
-        for (int block = 0; block < 24; ++block)
-        {
-            buffer.clear();
-            if (block == 0)
-                buffer.setSample (inputChannel, 0, 1.0f);
-
-            plugin->processBlock (buffer, midi);
-
-            for (size_t ear = 0; ear < 2; ++ear)
-                for (int k = 0; k < blockSize; ++k)
-                    ears[ear].samples.push_back (buffer.getSample (static_cast<int> (ear), k));
-        }
-
-        for (auto& ear : ears)
-        {
-            for (size_t i = 0; i < ear.samples.size(); ++i)
-            {
-                const auto magnitude = std::abs (ear.samples[i]);
-                ear.energy += static_cast<double> (magnitude) * magnitude;
-                if (magnitude > ear.peak)
-                {
-                    ear.peak = magnitude;
-                    ear.peakIndex = static_cast<int> (i);
-                }
-            }
-        }
-
-        return ears;
-    };
 
     const auto fromLeft = renderImpulse (0);
     const auto fromRight = renderImpulse (1);
@@ -231,6 +242,51 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
         ASSERT_NEAR (fromLeft[0].samples[i], fromRight[1].samples[i], 1.0e-6f) << i;
         ASSERT_NEAR (fromLeft[1].samples[i], fromRight[0].samples[i], 1.0e-6f) << i;
     }
+
+    // Every build of the bundle must sound the same: the Linux run keeps its rendering (left input to both
+    // ears, then right input to both ears) and the Windows run compares against it.
+    const std::array<const std::vector<float>*, 4> rendered { &fromLeft[0].samples, &fromLeft[1].samples,
+                                                              &fromRight[0].samples, &fromRight[1].samples };
+    const auto length = static_cast<int> (fromLeft[0].samples.size());
+    juce::WavAudioFormat wav;
+
+   #if defined (ZEM2_REFERENCE_IMPULSE_OUT)
+    {
+        juce::AudioBuffer<float> reference (4, length);
+        for (int channel = 0; channel < 4; ++channel)
+            reference.copyFrom (channel, 0, rendered[static_cast<size_t> (channel)]->data(), length);
+
+        const juce::File file (ZEM2_REFERENCE_IMPULSE_OUT);
+        file.deleteFile();
+        std::unique_ptr<juce::AudioFormatWriter> writer (
+            wav.createWriterFor (file.createOutputStream().release(), sampleRate, 4, 32, {}, 0));
+        ASSERT_NE (writer, nullptr) << file.getFullPathName();
+        ASSERT_TRUE (writer->writeFromAudioSampleBuffer (reference, 0, length));
+    }
+   #endif
+
+   #if defined (ZEM2_REFERENCE_IMPULSE_IN)
+    {
+        const juce::File file (ZEM2_REFERENCE_IMPULSE_IN);
+        std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (file.createInputStream().release(), true));
+        ASSERT_NE (reader, nullptr) << "no reference rendering at " << file.getFullPathName();
+        ASSERT_EQ (reader->numChannels, 4u);
+        ASSERT_EQ (reader->sampleRate, sampleRate);
+        ASSERT_EQ (reader->lengthInSamples, length);
+
+        juce::AudioBuffer<float> reference (4, length);
+        ASSERT_TRUE (reader->read (&reference, 0, length, 0, true, true));
+
+        float largestDifference = 0.0f;
+        for (int channel = 0; channel < 4; ++channel)
+            for (int i = 0; i < length; ++i)
+                largestDifference = std::max (largestDifference,
+                                              std::abs (reference.getSample (channel, i) - (*rendered[static_cast<size_t> (channel)])[static_cast<size_t> (i)]));
+
+        std::cout << "largest difference from the reference rendering: " << largestDifference << "\n";
+        EXPECT_LT (largestDifference, 1.0e-5f);
+    }
+   #endif
 }
 
 TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
@@ -259,7 +315,7 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
 
     // The plug-in restores on its own message thread, shortly after the call returns.
     for (int attempt = 0; attempt < 100 && parameterOf ("ZEM On")->getValue() != 0.0f; ++attempt)
-        juce::Thread::sleep (10);
+        runMessageLoopFor (10);
 
     EXPECT_EQ (parameterOf ("ZEM On")->getValue(), 0.0f);
     EXPECT_NEAR (parameterOf ("Master Gain")->getValue(), 0.3f, 1.0e-6f);
