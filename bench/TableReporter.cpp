@@ -169,26 +169,20 @@ void TableReporter::printInstanceRows() const
     const auto idleOurs = value ("Instances/ours", "idleCpuPerSecond");
     const auto idlePeer = value ("Instances/zita", "idleCpuPerSecond");
 
-    printRow ("idle CPU s per s, per prepared instance ⁴",
-              fixed (idleOurs, 5),
-              fixed (idlePeer, 5),
-              "",
-              "reported",
-              "");
+    printRow ("idle CPU s per s, per prepared instance ⁴", fixed (idleOurs, 5), fixed (idlePeer, 5), "", "reported", "");
 
-    printRow ("resident memory per prepared instance ⁵",
-              fixed (value ("Instances/ours", "residentBytes") / mebibyte, 2, " MiB"),
-              fixed (value ("Instances/zita", "residentBytes") / mebibyte, 2, " MiB"),
-              "",
-              "reported",
-              "");
+    const std::pair<const char*, const char*> memoryRows[] = {
+        { "resident memory per prepared instance ⁵", "residentBytes" },
+        { "peak memory per instance while preparing ⁵", "peakBytes" },
+    };
 
-    printRow ("peak memory per instance while preparing ⁵",
-              fixed (value ("Instances/ours", "peakBytes") / mebibyte, 2, " MiB"),
-              fixed (value ("Instances/zita", "peakBytes") / mebibyte, 2, " MiB"),
-              "",
-              "reported",
-              "");
+    for (const auto& [label, counter] : memoryRows)
+        printRow (label,
+                  fixed (value ("Instances/ours", counter) / mebibyte, 2, " MiB"),
+                  fixed (value ("Instances/zita", counter) / mebibyte, 2, " MiB"),
+                  "",
+                  "reported",
+                  "");
 }
 
 void TableReporter::printFootnotes() const
