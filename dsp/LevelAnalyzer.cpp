@@ -1,13 +1,14 @@
 #include "dsp/LevelAnalyzer.h"
 
+#include <chrono>
 #include <cmath>
 #include <thread>
 
 namespace corvane
 {
-LevelAnalyzer::ChannelFifo::ChannelFifo (int windowSize)
-    : buffer (1, windowSize),
-      fifo (windowSize)
+LevelAnalyzer::ChannelFifo::ChannelFifo (int capacity)
+    : buffer (1, capacity),
+      fifo (capacity)
 {
     buffer.clear();
 }
@@ -27,6 +28,12 @@ LevelAnalyzer::ScopedRebuild::~ScopedRebuild() noexcept
 }
 
 LevelAnalyzer::LevelAnalyzer()
+    : clock ([]
+             {
+                 using namespace std::chrono;
+                 return static_cast<juce::int64> (
+                     duration_cast<milliseconds> (steady_clock::now().time_since_epoch()).count());
+             })
 {
     setNumChannels (1);
     startTimerHz (60);
@@ -46,7 +53,7 @@ void LevelAnalyzer::setNumChannels (int numChannels)
     juce::OwnedArray<ChannelFifo> fresh;
 
     for (int c = 0; c < numChannels; ++c)
-        fresh.add (new ChannelFifo (windowSamples));
+        fresh.add (new ChannelFifo (fifoCapacity()));
 
     juce::Array<float> freshLevels;
     freshLevels.insertMultiple (0, 0.0f, juce::jmax (0, numChannels));
@@ -58,7 +65,7 @@ void LevelAnalyzer::setNumChannels (int numChannels)
     }
 }
 
-void LevelAnalyzer::prepare (double sampleRate, juce::int64 windowLengthMs, juce::int64 holdMs)
+void LevelAnalyzer::prepare (double sampleRate, juce::int64 windowLengthMs, juce::int64 holdMs, int maximumBlockSize)
 {
     const juce::ScopedLock sl (lock);
     const ScopedRebuild rebuild (*this);
@@ -66,13 +73,18 @@ void LevelAnalyzer::prepare (double sampleRate, juce::int64 windowLengthMs, juce
     // An AbstractFifo of size 1 holds nothing, so a window keeps at least two samples.
     windowSamples = juce::jmax (2, juce::roundToInt ((double) windowLengthMs * sampleRate * 0.001));
     holdTimeMs = holdMs;
+    maximumBlock = juce::jmax (0, maximumBlockSize);
+    // Room for about six late ticks' worth of audio beyond the window and one block.
+    extraSamples = juce::jmax (0, juce::roundToInt (sampleRate * 0.1));
+
+    const auto capacity = fifoCapacity();
 
     for (auto* channel : channelFifos)
     {
-        channel->fifo.setTotalSize (windowSamples);
+        channel->fifo.setTotalSize (capacity);
 
-        if (channel->buffer.getNumChannels() != 1 || channel->buffer.getNumSamples() != windowSamples)
-            channel->buffer.setSize (1, windowSamples);
+        if (channel->buffer.getNumChannels() != 1 || channel->buffer.getNumSamples() != capacity)
+            channel->buffer.setSize (1, capacity);
 
         channel->buffer.clear();
     }
@@ -120,7 +132,7 @@ void LevelAnalyzer::timerCallback()
     if (channelFifos.isEmpty())
         return;
 
-    const auto now = juce::Time::currentTimeMillis();
+    const auto now = clock();
     const auto& firstFifo = channelFifos.getUnchecked (0)->fifo;
     const auto numReady = firstFifo.getNumReady();
 
@@ -138,7 +150,8 @@ void LevelAnalyzer::timerCallback()
 
     if (numReady >= fullWindow)
     {
-        analyse (fullWindow);
+        // Everything that has arrived, not just one window of it, so that no peak goes unmeasured.
+        analyse (numReady);
     }
     else if (elapsedMs > holdTimeMs)
     {
@@ -158,28 +171,25 @@ void LevelAnalyzer::timerCallback()
 
 void LevelAnalyzer::analyse (int numSamples)
 {
-    const auto numChannels = channelFifos.size();
-    juce::AudioBuffer<float> scratch (numChannels, numSamples);
-    scratch.clear();
-
-    for (int c = 0; c < numChannels; ++c)
+    for (int c = 0; c < channelFifos.size(); ++c)
     {
         auto& channel = *channelFifos.getUnchecked (c);
         int start1, size1, start2, size2;
         channel.fifo.prepareToRead (numSamples, start1, size1, start2, size2);
 
-        const auto* src = channel.buffer.getReadPointer (0);
-        auto* dest = scratch.getWritePointer (c);
-        juce::FloatVectorOperations::copy (dest, src + start1, size1);
-        juce::FloatVectorOperations::copy (dest + size1, src + start2, size2);
+        // A channel that holds fewer samples than asked counts the rest as silence.
+        const auto* samples = channel.buffer.getReadPointer (0);
+        auto peak = 0.0f;
+
+        for (const auto& [start, size] : { std::pair { start1, size1 }, std::pair { start2, size2 } })
+            if (size > 0)
+            {
+                const auto range = juce::FloatVectorOperations::findMinAndMax (samples + start, size);
+                peak = juce::jmax (peak, std::abs (range.getStart()), std::abs (range.getEnd()));
+            }
 
         channel.fifo.finishedRead (size1 + size2);
-    }
-
-    for (int c = 0; c < numChannels; ++c)
-    {
-        const auto range = numSamples > 0 ? scratch.findMinMax (c, 0, numSamples) : juce::Range<float>();
-        peakLevels.set (c, juce::jmax (std::abs (range.getStart()), std::abs (range.getEnd())));
+        peakLevels.set (c, peak);
     }
 }
 
@@ -199,6 +209,12 @@ juce::int64 LevelAnalyzer::getHoldTimeMs() const
 {
     const juce::ScopedLock sl (lock);
     return holdTimeMs;
+}
+
+void LevelAnalyzer::setClock (Clock newClock)
+{
+    const juce::ScopedLock sl (lock);
+    clock = std::move (newClock);
 }
 
 int LevelAnalyzer::getNumReady (int channel) const

@@ -4,14 +4,18 @@
 #include <juce_events/juce_events.h>
 
 #include <atomic>
+#include <functional>
 
 namespace corvane
 {
 /** Measures the linear peak level of each channel of an audio stream for the level meters.
 
     The audio thread only copies each block into one lock-free FIFO per channel (pushSamples). Sixty times a
-    second the timer takes a window of samples out on the message thread and turns it into one peak amplitude
-    per channel; getPeakLevels() copies those out under the lock.
+    second the timer, on the message thread, takes out everything that has arrived once it makes at least one
+    window and turns it into one peak amplitude per channel; getPeakLevels() copies those out under the lock.
+    Each FIFO holds a window, the largest block and 100 ms more, so a steady stream loses nothing between ticks
+    even when the message thread runs late: an over is never missed. The hold runs on a monotonic clock, so
+    setting the system clock back cannot freeze the meters.
 
     Rebuilding the channels (setNumChannels, prepare) is kept apart from both other sides:
     - from the timer and from getPeakLevels() by the lock, which the rebuild holds throughout;
@@ -30,8 +34,9 @@ public:
     /** Replaces every channel with a new empty FIFO of the current window and a level of 0; below 1, none. */
     void setNumChannels (int numChannels);
 
-    /** Sets the window from its length at this sample rate and the hold time, and empties every FIFO. */
-    void prepare (double sampleRate, juce::int64 windowLengthMs, juce::int64 holdMs);
+    /** Sets the window from its length at this sample rate and the hold time, sizes every FIFO for blocks of up to
+        maximumBlockSize samples, and empties them. */
+    void prepare (double sampleRate, juce::int64 windowLengthMs, juce::int64 holdMs, int maximumBlockSize = 0);
 
     /** Audio thread: stores what fits of each channel's block; never locks, waits or allocates. */
     void pushSamples (const juce::AudioBuffer<float>& buffer) noexcept;
@@ -49,10 +54,14 @@ public:
     /** Samples waiting in one channel's FIFO. */
     int getNumReady (int channel) const;
 
+    /** Milliseconds on a clock that only moves forward; tests replace it to step through the hold. */
+    using Clock = std::function<juce::int64()>;
+    void setClock (Clock newClock);
+
 private:
     struct ChannelFifo
     {
-        explicit ChannelFifo (int windowSize);
+        explicit ChannelFifo (int capacity);
 
         juce::AudioBuffer<float> buffer;
         juce::AbstractFifo fifo;
@@ -72,14 +81,18 @@ private:
     };
 
     void analyse (int numSamples);
+    int fifoCapacity() const noexcept { return windowSamples + maximumBlock + extraSamples; }
 
     juce::Array<float> peakLevels;
     juce::OwnedArray<ChannelFifo> channelFifos;
     int windowSamples = 4096;
+    int maximumBlock = 0;
+    int extraSamples = 0;
     juce::int64 holdTimeMs = 60;
     juce::int64 elapsedMs = 0;
     juce::int64 lastAnalysisTimeMs = 0;
     juce::CriticalSection lock;
+    Clock clock;
 
     std::atomic<int> pushesInside { 0 };
     std::atomic<bool> rebuilding { false };

@@ -2,8 +2,7 @@
 
 #include "dsp/ProcessingGraph.h"
 #include "interfaces/ParameterIds.h"
-
-#include <cstring>
+#include "processor/SavedStateReader.h"
 
 namespace corvane
 {
@@ -18,6 +17,7 @@ namespace
     const juce::Identifier versionAttribute { "Corvane_ZEM2_Version" };
     const juce::Identifier configStateAttribute { "ConfigState" };
     const juce::Identifier processorStateAttribute { "ProcessorState" };
+    const juce::Identifier configStateType { "ConfigState" };
 
     /** A tree as a whole XML document, with the declaration and JUCE's default formatting. */
     juce::String toDocumentText (const juce::ValueTree& tree)
@@ -28,128 +28,6 @@ namespace
             xml->writeTo (stream);
 
         return stream.toUTF8();
-    }
-
-    /** JUCE's XML parser is built for trusted text. It parses recursively, one stack frame per level of nesting;
-        it builds attribute texts one piece at a time, copying the whole text each time; and it loops forever on
-        a processing instruction followed by text inside an element ("<a><??>b"). A damaged project could so
-        overflow the host's stack or stall its message thread. A saved state is under two kilobytes, three
-        levels deep, and holds no markup but elements, attributes, the leading XML declaration and the five named
-        or numeric character entities; the parser also steps over the end of a text that ends inside a numeric
-        entity. So anything far larger or deeper, with other markup or with an unterminated or unknown entity, is
-        refused before it is parsed. */
-    /** The length of a well-formed entity at text[0] ("&amp;", "&#13;", "&#x2F;"), or 0. */
-    size_t entityLength (const char* text, size_t available)
-    {
-        for (const auto* named : { "&amp;", "&lt;", "&gt;", "&quot;", "&apos;" })
-        {
-            const auto length = std::strlen (named);
-
-            if (length <= available && std::memcmp (text, named, length) == 0)
-                return length;
-        }
-
-        if (available < 4 || text[1] != '#')
-            return 0;
-
-        const auto hex = text[2] == 'x' || text[2] == 'X';
-        size_t i = hex ? 3 : 2;
-        const auto firstDigit = i;
-
-        while (i < available && i < firstDigit + 8
-               && (hex ? juce::CharacterFunctions::getHexDigitValue (static_cast<juce::juce_wchar> (text[i])) >= 0
-                       : juce::CharacterFunctions::isDigit (text[i])))
-            ++i;
-
-        return i > firstDigit && i < available && text[i] == ';' ? i + 1 : 0;
-    }
-
-    bool isPlausibleStateXml (const char* text, size_t length)
-    {
-        constexpr size_t maximumLength = 64 * 1024;
-        constexpr int maximumDepth = 32;
-
-        if (length > maximumLength)
-            return false;
-
-        size_t start = 0;
-
-        while (start < length && juce::CharacterFunctions::isWhitespace (text[start]))
-            ++start;
-
-        int depth = 0;
-
-        for (auto i = start; i + 1 < length; ++i)
-        {
-            const auto c = text[i];
-            const auto next = text[i + 1];
-
-            if (c == '<' && (next == '!' || (next == '?' && i != start)))
-                return false;
-
-            if (c == '&')
-            {
-                const auto entity = entityLength (text + i, length - i);
-
-                if (entity == 0)
-                    return false;
-
-                i += entity - 1;
-                continue;
-            }
-
-            if (c == '<' && next != '/' && next != '?')
-            {
-                if (++depth > maximumDepth)
-                    return false;
-            }
-            else if ((c == '<' && next == '/') || (c == '/' && next == '>'))
-            {
-                depth = juce::jmax (0, depth - 1);
-            }
-        }
-
-        return length == 0 || text[length - 1] != '&';
-    }
-
-    /** The element of the framework's XML-to-binary form: "VC2!", the text's byte count, the text. JUCE's own
-        reader trusts the text to be UTF-8 without a zero byte: a broken multi-byte sequence, or an entity that
-        steps over a zero, makes it and the XML parser read past the end of the text. A saved state is always
-        such a text, so anything else is refused. */
-    std::unique_ptr<juce::XmlElement> readStateElement (const juce::MemoryBlock& stored)
-    {
-        constexpr size_t headerSize = 8;
-        const auto* bytes = static_cast<const char*> (stored.getData());
-
-        if (stored.getSize() <= headerSize || std::memcmp (bytes, "VC2!", 4) != 0)
-            return {};
-
-        const auto declaredLength = static_cast<int> (juce::ByteOrder::littleEndianInt (bytes + 4));
-
-        if (declaredLength <= 0)
-            return {};
-
-        const auto length = juce::jmin (stored.getSize() - headerSize, static_cast<size_t> (declaredLength));
-
-        const auto* text = bytes + headerSize;
-
-        if (std::memchr (text, 0, length) != nullptr || ! isPlausibleStateXml (text, length)
-            || ! juce::CharPointer_UTF8::isValidString (text, static_cast<int> (length)))
-            return {};
-
-        return juce::parseXML (juce::String::fromUTF8 (text, static_cast<int> (length)));
-    }
-
-    /** The tree of a stored document, or an invalid one when the text is empty, implausible or no XML. */
-    juce::ValueTree fromDocumentText (const juce::String& text)
-    {
-        if (text.isEmpty() || ! isPlausibleStateXml (text.toRawUTF8(), text.getNumBytesAsUTF8()))
-            return {};
-
-        if (auto xml = juce::parseXML (text))
-            return juce::ValueTree::fromXml (*xml);
-
-        return {};
     }
 
     /** A damaged project may hold any value; one that is not a number would put a parameter outside its range,
@@ -181,6 +59,9 @@ AudioPluginAudioProcessor::AudioPluginAudioProcessor()
 
     updateConfigStateText();
     configState.addListener (this);
+
+    // Made here, on the message thread, so that a restore on the host's thread never races to create it.
+    masterReference.getSharedPointer (this);
 
     // The first processor of the process installs the plug-in's look and feel for every window it opens.
     sharedApplicationState = SharedApplicationState::getInstance();
@@ -220,9 +101,9 @@ void AudioPluginAudioProcessor::prepareToPlay (double sampleRate, int maximumBlo
         workBuffer.setSize (2, maximumBlockSize);
 
     inputLevelAnalyzer->setNumChannels (numIn);
-    inputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs);
+    inputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs, maximumBlockSize);
     outputLevelAnalyzer->setNumChannels (numOut);
-    outputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs);
+    outputLevelAnalyzer->prepare (sampleRate, levelWindowMs, levelHoldMs, maximumBlockSize);
 
     // Each preparation resets the stage onto its target 0, so a fresh instance or back-to-back preparations
     // fade in from silence, while a single preparation after playback resets onto full level and stays there.
@@ -299,23 +180,10 @@ void AudioPluginAudioProcessor::getStateInformation (juce::MemoryBlock& destData
 
 void AudioPluginAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    // The host's buffer is gone once this returns; the restore runs later, on the message thread, where the
-    // views listen and where the processor is destroyed.
-    juce::MemoryBlock stored (data, static_cast<size_t> (juce::jmax (0, sizeInBytes)));
-    juce::WeakReference<AudioPluginAudioProcessor> weakProcessor (this);
-
-    juce::MessageManager::callAsync ([weakProcessor, stored = std::move (stored), processor = this]
-                                     { restoreState (weakProcessor, stored, processor); });
-}
-
-void AudioPluginAudioProcessor::restoreState (juce::WeakReference<AudioPluginAudioProcessor> weakProcessor,
-                                              const juce::MemoryBlock& stored,
-                                              AudioPluginAudioProcessor* processor)
-{
-    if (weakProcessor.get() == nullptr)
-        return;
-
-    const auto state = readStateElement (stored);
+    // Restored here, on whatever thread the host calls from, so that a save or a render that follows at once
+    // already has the loaded settings, and so that the wrapper, which is told of this call, does not report the
+    // restore back to the host as edits.
+    const auto state = SavedStateReader::readPluginState (data, static_cast<size_t> (juce::jmax (0, sizeInBytes)));
 
     if (state == nullptr)
         return;
@@ -325,14 +193,42 @@ void AudioPluginAudioProcessor::restoreState (juce::WeakReference<AudioPluginAud
     if (version.isNotEmpty() && version != stateVersion)
         juce::Logger::outputDebugString ("Plugin versions are diffrent between program and stored setting.\n");
 
-    if (const auto config = fromDocumentText (state->getStringAttribute (configStateAttribute)); config.isValid())
-        processor->configState.copyPropertiesFrom (config, nullptr);
-
-    if (auto parameters = fromDocumentText (state->getStringAttribute (processorStateAttribute)); parameters.isValid())
+    if (auto parameters = SavedStateReader::readDocument (state->getStringAttribute (processorStateAttribute));
+        parameters.isValid())
     {
         dropValuesThatAreNotNumbers (parameters);
-        processor->apvtsManager->getApvts().replaceState (parameters);
+        apvtsManager->getApvts().replaceState (parameters);
     }
+
+    if (const auto config = SavedStateReader::readDocument (state->getStringAttribute (configStateAttribute));
+        config.isValid())
+        restoreConfigState (config);
+}
+
+void AudioPluginAudioProcessor::restoreConfigState (const juce::ValueTree& stored)
+{
+    juce::ValueTree loaded { configStateType };
+    loaded.copyPropertiesFrom (stored, nullptr);
+
+    // The views listen to the tree on the message thread, so the tree itself changes there; a save taken before
+    // that already returns the loaded skin.
+    {
+        auto text = toDocumentText (loaded);
+        const juce::ScopedLock sl (configStateTextLock);
+        configStateText = std::move (text);
+    }
+
+    if (juce::MessageManager::existsAndIsCurrentThread())
+    {
+        configState.copyPropertiesFrom (loaded, nullptr);
+        return;
+    }
+
+    juce::MessageManager::callAsync ([weakProcessor = juce::WeakReference<AudioPluginAudioProcessor> (this), loaded]
+                                     {
+                                         if (auto* processor = weakProcessor.get())
+                                             processor->configState.copyPropertiesFrom (loaded, nullptr);
+                                     });
 }
 
 void AudioPluginAudioProcessor::valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&)

@@ -67,9 +67,7 @@ public:
     static constexpr const char* stateVersion = "2.1.1";
 
 private:
-    static void restoreState (juce::WeakReference<AudioPluginAudioProcessor> weakProcessor,
-                              const juce::MemoryBlock& stored,
-                              AudioPluginAudioProcessor* processor);
+    void restoreConfigState (const juce::ValueTree& stored);
 
     void valueTreePropertyChanged (juce::ValueTree& tree, const juce::Identifier& property) override;
     void updateConfigStateText();

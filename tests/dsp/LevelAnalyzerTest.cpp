@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 using namespace corvane;
 
 namespace
@@ -16,140 +14,118 @@ juce::Array<float> levelsOf (const LevelAnalyzer& analyzer)
     return levels;
 }
 
-void sleepMs (int milliseconds)
-{
-    std::this_thread::sleep_for (std::chrono::milliseconds (milliseconds));
-}
-
-/** The timer runs on the message thread, which these tests never pump: they drive each tick themselves. */
+/** The timer runs on the message thread, which these tests never pump: they drive each tick themselves, on a
+    clock of their own. */
 class LevelAnalyzerTest : public testing::Test
 {
 protected:
-    void prepareStereo (double sampleRate, juce::int64 holdMs = 60)
+    LevelAnalyzerTest() { analyzer.setClock ([this] { return nowMs; }); }
+
+    void prepareStereo (double sampleRate, int maximumBlockSize = 512)
     {
         analyzer.setNumChannels (2);
-        analyzer.prepare (sampleRate, 30, holdMs);
+        analyzer.prepare (sampleRate, 30, 60, maximumBlockSize);
     }
 
-    /** Analyses what is waiting now and restarts the hold from this moment. */
-    void analyseFullWindow (float value)
+    void tickAfter (juce::int64 milliseconds)
     {
-        analyzer.pushSamples (test::makeConstant (2, analyzer.getWindowSamples(), value));
+        nowMs += milliseconds;
         analyzer.timerCallback();
-        ASSERT_EQ (analyzer.getNumReady (0), 0);
     }
 
+    juce::int64 nowMs = 100000;
     LevelAnalyzer analyzer;
 };
 } // namespace
 
-TEST_F (LevelAnalyzerTest, WindowIsThirtyMillisecondsRoundedHalfToEvenAndAFullWindowOneSampleLess)
+TEST_F (LevelAnalyzerTest, AnalysesOnceAThirtyMillisecondWindowHasArrived)
 {
-    EXPECT_EQ (analyzer.getWindowSamples(), 4096);
-    EXPECT_EQ (analyzer.getHoldTimeMs(), 60);
-    analyzer.pushSamples (test::makeConstant (1, 5000, 0.1f));
-    EXPECT_EQ (analyzer.getNumReady (0), 4095);
-
-    const std::pair<double, int> expected[] = { { 11025.0, 331 }, { 22050.0, 662 }, { 44100.0, 1323 },
-                                                { 48000.0, 1440 }, { 96000.0, 2880 } };
+    const std::pair<double, int> expected[] = { { 22050.0, 662 }, { 44100.0, 1323 }, { 48000.0, 1440 },
+                                                { 96000.0, 2880 }, { 192000.0, 5760 } };
 
     for (const auto& [sampleRate, window] : expected)
     {
         SCOPED_TRACE (sampleRate);
-        analyzer.prepare (sampleRate, 30, 60);
+        prepareStereo (sampleRate);
         EXPECT_EQ (analyzer.getWindowSamples(), window);
-        EXPECT_EQ (analyzer.getNumReady (0), 0) << "preparing empties the FIFO";
 
-        analyzer.pushSamples (test::makeConstant (1, 4000, 0.1f));
-        EXPECT_EQ (analyzer.getNumReady (0), window - 1);
+        analyzer.pushSamples (test::makeConstant (2, window - 1, 0.5f));
+        tickAfter (16);
+        EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.0f, 0.0f })) << "less than a window: the tick waits";
+
+        analyzer.pushSamples (test::makeConstant (2, 1, 0.25f));
+        tickAfter (16);
+        EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.5f, 0.5f }));
+        EXPECT_EQ (analyzer.getNumReady (0), 0);
     }
 }
 
-TEST_F (LevelAnalyzerTest, ABlockLargerThanTheFreeSpaceKeepsItsFirstSamplesAndAFullFifoDropsWholeBlocks)
+TEST_F (LevelAnalyzerTest, AnOverAnywhereInASteadyStreamIsAlwaysMeasured)
 {
-    prepareStereo (44100.0);
-
-    juce::AudioBuffer<float> ramp (2, 2000);
-    for (int i = 0; i < 2000; ++i)
+    struct Case
     {
-        ramp.setSample (0, i, static_cast<float> (i) / 2000.0f);
-        ramp.setSample (1, i, -static_cast<float> (i) / 4000.0f);
+        double sampleRate;
+        int blockSize;
+        juce::int64 tickMs; // a message thread that runs late ticks less often
+    };
+
+    const Case cases[] = { { 44100.0, 1024, 16 }, { 48000.0, 64, 16 }, { 44100.0, 4096, 16 },
+                           { 96000.0, 2048, 16 }, { 48000.0, 512, 90 } };
+
+    for (const auto& c : cases)
+    {
+        for (const auto overAt : { 0, 1, 700, 1023, 3000, 4095, 20000, 33333 })
+        {
+            SCOPED_TRACE (juce::String (c.sampleRate) + " Hz, block " + juce::String (c.blockSize) + ", tick "
+                          + juce::String (c.tickMs) + " ms, over at " + juce::String (overAt));
+            prepareStereo (c.sampleRate, c.blockSize);
+
+            const auto samplesPerTick = c.sampleRate * static_cast<double> (c.tickMs) / 1000.0;
+            double nextTickAt = samplesPerTick;
+            auto loudest = 0.0f;
+
+            for (int start = 0; start < 48000; start += c.blockSize)
+            {
+                auto block = test::makeConstant (2, c.blockSize, 0.1f);
+
+                if (overAt >= start && overAt < start + c.blockSize)
+                    block.setSample (1, overAt - start, -1.0f);
+
+                analyzer.pushSamples (block);
+
+                for (; nextTickAt <= start + c.blockSize; nextTickAt += samplesPerTick)
+                {
+                    tickAfter (c.tickMs);
+                    loudest = juce::jmax (loudest, levelsOf (analyzer)[1]);
+                }
+            }
+
+            EXPECT_EQ (loudest, 1.0f);
+        }
     }
-
-    analyzer.pushSamples (ramp);
-    EXPECT_EQ (analyzer.getNumReady (0), 1322);
-    analyzer.pushSamples (test::makeConstant (2, 64, 1.0f));
-    EXPECT_EQ (analyzer.getNumReady (1), 1322);
-
-    analyzer.timerCallback();
-    const auto levels = levelsOf (analyzer);
-    ASSERT_EQ (levels.size(), 2);
-    EXPECT_FLOAT_EQ (levels[0], 1321.0f / 2000.0f);
-    EXPECT_FLOAT_EQ (levels[1], 1321.0f / 4000.0f);
 }
 
-TEST_F (LevelAnalyzerTest, ASteadyStreamIsAnalysedEverySecondTickAndLosesWhatOverflows)
+TEST_F (LevelAnalyzerTest, AfterTheHoldAShortWindowIsAnalysedAndWithoutSamplesLevelsFallToZero)
 {
-    prepareStereo (44100.0);
-    constexpr int perTick = 706; // 44100 Hz over a 16 ms tick
-
-    analyseFullWindow (0.01f);
-
-    analyzer.pushSamples (test::makeConstant (2, perTick, 0.5f));
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.01f) << "fewer than a full window: the tick waits";
-
-    // 616 samples fit; the loud end of this block is dropped and never analysed.
-    auto second = test::makeConstant (2, perTick, 0.25f);
-    for (int i = 616; i < perTick; ++i)
-        second.setSample (0, i, 0.9f);
-
-    analyzer.pushSamples (second);
-    EXPECT_EQ (analyzer.getNumReady (0), 1322);
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.5f);
-    EXPECT_EQ (analyzer.getNumReady (0), 0);
-
-    analyzer.pushSamples (test::makeConstant (2, perTick, 0.1f));
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.5f);
-    analyzer.pushSamples (test::makeConstant (2, perTick, 0.2f));
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.2f);
-}
-
-TEST_F (LevelAnalyzerTest, AfterTheHoldAShortWindowIsAnalysedAndAfterAnotherWithoutSamplesLevelsFallToZero)
-{
-    // A hold longer than 60 ms keeps the ticks that must come "within the hold" safe on a loaded machine.
-    constexpr int holdMs = 150;
-    prepareStereo (48000.0, holdMs);
-    analyseFullWindow (0.7f);
+    prepareStereo (48000.0);
+    analyzer.pushSamples (test::makeConstant (2, 1440, 0.7f));
+    tickAfter (16);
 
     analyzer.pushSamples (test::makeConstant (2, 100, 0.3f));
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[1], 0.7f);
 
-    sleepMs (holdMs + 50);
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[1], 0.7f) << "the hold is judged by the time recorded at an earlier tick";
+    for (int tick = 0; tick < 4; ++tick)
+        tickAfter (16);
 
-    analyzer.timerCallback();
+    EXPECT_FLOAT_EQ (levelsOf (analyzer)[1], 0.7f) << "64 ms recorded at the fourth tick: the hold is judged later";
+    tickAfter (16);
     EXPECT_FLOAT_EQ (levelsOf (analyzer)[1], 0.3f) << "the short window";
     EXPECT_EQ (analyzer.getNumReady (1), 0);
 
-    analyzer.timerCallback();
-    sleepMs (holdMs + 50);
-    analyzer.timerCallback();
-    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.3f);
-    analyzer.timerCallback();
-    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.0f, 0.0f }));
+    for (int tick = 0; tick < 4; ++tick)
+        tickAfter (16);
 
-    // And again after the next hold period without samples, from whatever the levels were.
-    analyseFullWindow (0.4f);
-    analyzer.timerCallback();
-    sleepMs (holdMs + 50);
-    analyzer.timerCallback();
-    analyzer.timerCallback();
+    EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.3f);
+    tickAfter (16);
     EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.0f, 0.0f }));
 }
 
@@ -157,9 +133,9 @@ TEST_F (LevelAnalyzerTest, TheFirstWaitingTickAfterConstructionCountsThePastAsHe
 {
     analyzer.setNumChannels (1);
     analyzer.pushSamples (test::makeConstant (1, 10, -0.6f));
-    analyzer.timerCallback();
+    tickAfter (0);
     EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.0f);
-    analyzer.timerCallback();
+    tickAfter (0);
     EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.6f);
 }
 
@@ -177,54 +153,39 @@ TEST_F (LevelAnalyzerTest, PeakIsTheLargerMagnitudeOfMinimumAndMaximum)
 
     block.setSample (1, 700, -0.8f);
     analyzer.pushSamples (block);
-    analyzer.timerCallback();
+    tickAfter (16);
 
-    const auto levels = levelsOf (analyzer);
-    EXPECT_FLOAT_EQ (levels[0], 1.0f);
-    EXPECT_FLOAT_EQ (levels[1], 0.8f);
+    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 1.0f, 0.8f }));
 }
 
-TEST_F (LevelAnalyzerTest, ChannelCountFollowsSetNumChannelsAndExtraBlockChannelsAreIgnored)
+TEST_F (LevelAnalyzerTest, ChannelsFollowSetNumChannelsAndPrepareEmptiesTheFifosButKeepsTheLevels)
 {
     EXPECT_EQ (levelsOf (analyzer).size(), 1);
 
     analyzer.setNumChannels (0);
-    EXPECT_TRUE (levelsOf (analyzer).isEmpty());
     analyzer.pushSamples (test::makeConstant (2, 4000, 0.5f));
-    analyzer.timerCallback();
+    tickAfter (100);
     EXPECT_TRUE (levelsOf (analyzer).isEmpty());
-    analyzer.prepare (48000.0, 30, 80);
-    EXPECT_EQ (analyzer.getWindowSamples(), 1440) << "stored even without channels";
-    EXPECT_EQ (analyzer.getHoldTimeMs(), 80);
 
+    analyzer.prepare (48000.0, 30, 60, 256);
     analyzer.setNumChannels (2);
     EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.0f, 0.0f }));
-    analyzer.pushSamples (test::makeConstant (1, 4000, 0.5f));
-    EXPECT_EQ (analyzer.getNumReady (0), 1439) << "the new FIFOs have the current window";
+    analyzer.pushSamples (test::makeConstant (1, 1440, 0.5f));
     EXPECT_EQ (analyzer.getNumReady (1), 0) << "a mono block feeds the first channel only";
+    tickAfter (16);
+    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.5f, 0.0f }));
 
-    analyzer.setNumChannels (1);
-    analyzer.pushSamples (test::makeConstant (2, 1439, 0.25f));
-    analyzer.timerCallback();
-    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.25f }));
-}
-
-TEST_F (LevelAnalyzerTest, PrepareAloneResizesAndEmptiesTheFifosAndKeepsTheLevels)
-{
-    prepareStereo (44100.0);
-    analyseFullWindow (0.35f);
     analyzer.pushSamples (test::makeConstant (2, 500, 0.9f));
-
-    analyzer.prepare (96000.0, 30, 60);
-    EXPECT_EQ (analyzer.getNumChannels(), 2);
+    analyzer.prepare (96000.0, 30, 60, 256);
     EXPECT_EQ (analyzer.getNumReady (0), 0);
-    EXPECT_EQ (analyzer.getNumReady (1), 0);
-    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.35f, 0.35f }));
+    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.5f, 0.0f }));
 
-    juce::AudioBuffer<float> block (2, 2879);
+    juce::AudioBuffer<float> block (3, 2880);
     block.clear();
-    block.setSample (0, 2878, 0.125f);
+    block.setSample (1, 2879, 0.125f);
+    block.setSample (2, 0, 1.0f);
     analyzer.pushSamples (block);
-    analyzer.timerCallback();
-    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.125f, 0.0f })) << "nothing older than the preparation";
+    tickAfter (16);
+    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 0.0f, 0.125f }))
+        << "nothing older than the preparation, and no channel beyond the analyser's";
 }

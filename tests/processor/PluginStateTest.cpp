@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace corvane;
 
 namespace
@@ -131,24 +133,38 @@ TEST_F (PluginStateTest, MissingOrBrokenPartsLeaveThatPartUnchanged)
     EXPECT_FLOAT_EQ (target.getApvtsManager().getValue (masterGainParameterID), 3.0f);
 }
 
-TEST_F (PluginStateTest, SavingBeforeTheQueuedRestoreHasRunGivesTheOldState)
+TEST_F (PluginStateTest, ALoadOnTheHostsThreadAppliesAtOnceAndTheSkinFollowsOnTheMessageThread)
 {
-    const auto before = save (target);
     const auto custom = savedCustomState();
+    juce::MemoryBlock savedAtOnce;
 
-    target.setStateInformation (custom.getData(), static_cast<int> (custom.getSize()));
-    EXPECT_EQ (save (target), before);
+    // Hosts load projects from threads of their own, and may save or render straight after.
+    std::thread host ([&]
+    {
+        target.setStateInformation (custom.getData(), static_cast<int> (custom.getSize()));
+        savedAtOnce = save (target);
+    });
+    host.join();
 
-    test::pumpMessages (50);
-    EXPECT_NE (save (target), before);
+    EXPECT_EQ (savedAtOnce, custom);
+    EXPECT_FALSE (target.getApvtsManager().getBoolValue (zemOnParameterID));
+    EXPECT_FALSE (isDark (target)) << "the views' tree changes on the message thread";
+
+    for (const auto deadline = juce::Time::getMillisecondCounter() + 30000;
+         ! isDark (target) && juce::Time::getMillisecondCounter() < deadline;)
+        test::pumpMessages (1);
+
+    EXPECT_TRUE (isDark (target));
+    EXPECT_EQ (save (target), custom);
 }
 
-TEST_F (PluginStateTest, ARestoreQueuedByADestroyedProcessorDoesNothing)
+TEST_F (PluginStateTest, ASkinChangeQueuedByADestroyedProcessorDoesNothing)
 {
     const auto custom = savedCustomState();
     {
         AudioPluginAudioProcessor doomed;
-        doomed.setStateInformation (custom.getData(), static_cast<int> (custom.getSize()));
+        std::thread host ([&] { doomed.setStateInformation (custom.getData(), static_cast<int> (custom.getSize())); });
+        host.join();
     }
 
     EXPECT_NO_FATAL_FAILURE (test::pumpMessages (50));
