@@ -15,38 +15,12 @@ using namespace corvane;
 
 namespace
 {
-const juce::Colour titleColour (34, 34, 34);
-const juce::Colour indicatorColour (255, 152, 152);
-const juce::Colour controlColour (155, 166, 175);
-const juce::Colour defaultColour (114, 106, 114);
-const juce::Colour outlineColour (34, 34, 34);
-const juce::Colour disabledColour (124, 124, 124);
-
-juce::Image render (int width, int height, const std::function<void (juce::Graphics&)>& paint)
+juce::Image render (const juce::Component& component, const std::function<void (juce::Graphics&)>& paint)
 {
-    juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
+    juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true, juce::SoftwareImageType());
     juce::Graphics g (image);
     paint (g);
     return image;
-}
-
-/** Text drawn the way a single-line label or button is expected to draw it. */
-juce::Image renderText (int width,
-                        int height,
-                        const juce::String& text,
-                        float fontHeight,
-                        juce::Justification justification,
-                        juce::Colour colour,
-                        bool ellipsis = true)
-{
-    return render (width,
-                   height,
-                   [&] (juce::Graphics& g)
-                   {
-                       g.setColour (colour);
-                       g.setFont (juce::Font (fontHeight));
-                       g.drawText (text, juce::Rectangle<int> (width, height).toFloat(), justification, ellipsis);
-                   });
 }
 
 bool samePixels (const juce::Image& a, const juce::Image& b)
@@ -62,12 +36,18 @@ bool samePixels (const juce::Image& a, const juce::Image& b)
     return true;
 }
 
-/** Whether a pixel is (nearly) covered by a line of the given colour; where the line curves, the
-    anti-aliasing leaves the outermost pixels slightly short of full coverage. */
-bool isMostlyCovered (juce::Colour pixel, juce::Colour colour)
+/** The smallest rectangle that holds every pixel drawn at all. */
+juce::Rectangle<int> inkBounds (const juce::Image& image)
 {
-    return pixel.getAlpha() >= 200 && std::abs (pixel.getRed() - colour.getRed()) <= 1
-        && std::abs (pixel.getGreen() - colour.getGreen()) <= 1 && std::abs (pixel.getBlue() - colour.getBlue()) <= 1;
+    juce::Rectangle<int> bounds;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            if (image.getPixelAt (x, y).getAlpha() > 0)
+                bounds = bounds.isEmpty() ? juce::Rectangle<int> (x, y, 1, 1)
+                                          : bounds.getUnion ({ x, y, 1, 1 });
+
+    return bounds;
 }
 
 /** Alert windows always go on the desktop. Hosts and standalone JUCE applications install an X error handler
@@ -115,79 +95,87 @@ protected:
 
     juce::Image renderLabel (juce::Label& label)
     {
-        return render (label.getWidth(), label.getHeight(), [&] (juce::Graphics& g) { lookAndFeel.drawLabel (g, label); });
+        return render (label, [&] (juce::Graphics& g) { lookAndFeel.drawLabel (g, label); });
     }
 
-    /** A label whose own colours and font would all show if they were used. */
-    static void giveOwnLooks (juce::Label& label)
+    /** A label of this name whose own colours would all show if they were used. */
+    juce::Image renderNamedLabel (const juce::String& name)
     {
+        juce::Label label (name, "HIM");
+        label.setBounds (0, 0, 160, 60);
         label.setColour (juce::Label::textColourId, juce::Colours::lime);
         label.setColour (juce::Label::backgroundColourId, juce::Colours::blue);
         label.setColour (juce::Label::outlineColourId, juce::Colours::red);
-        label.setFont (juce::Font (30.0f));
+        return renderLabel (label);
+    }
+
+    /** The one colour in which a label of this name draws its text, with nothing behind or around it. */
+    juce::Colour textColourOf (const juce::String& name)
+    {
+        const auto image = renderNamedLabel (name);
+        const auto colours = opaqueColours (image);
+
+        EXPECT_EQ (colours.size(), 1) << name;
+        EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0) << name << ": no background or outline";
+        EXPECT_EQ (image.getPixelAt (159, 59).getAlpha(), 0) << name << ": no background or outline";
+        return colours.getFirst();
+    }
+
+    juce::Image buttonBackground (juce::Button& button, bool highlighted, bool down, juce::Colour given = {})
+    {
+        return render (button,
+                       [&] (juce::Graphics& g)
+                       { lookAndFeel.drawButtonBackground (g, button, given, highlighted, down); });
+    }
+
+    juce::Image buttonText (juce::TextButton& button)
+    {
+        return render (button, [&] (juce::Graphics& g) { lookAndFeel.drawButtonText (g, button, false, false); });
+    }
+
+    std::unique_ptr<juce::AlertWindow> createAlertWindow (int numButtons)
+    {
+        ignoreXErrors();
+        return std::unique_ptr<juce::AlertWindow> (lookAndFeel.createAlertWindow (
+            "Title", "Message", "Yes", "No", "Cancel", juce::MessageBoxIconType::NoIcon, numButtons, nullptr));
     }
 
     ZemLookAndFeel lookAndFeel;
 };
-
-struct TaggedName
-{
-    const char* name;
-    juce::Colour expected;
-};
-
-void PrintTo (const TaggedName& tagged, std::ostream* os)
-{
-    *os << '"' << tagged.name << '"';
-}
-
-class LabelTagTest : public ZemLookAndFeelTest
-    , public testing::WithParamInterface<TaggedName>
-{
-};
 } // namespace
 
-TEST_P (LabelTagTest, TextTakesTheColourOfTheFirstTagAndNothingElseIsDrawn)
+TEST_F (ZemLookAndFeelTest, LabelTextTakesTheColourOfTheFirstCaseSensitiveTagAndNotItsOwn)
 {
-    juce::Label label (GetParam().name, "HIM");
-    label.setBounds (0, 0, 160, 60);
-    giveOwnLooks (label);
+    juce::Array<juce::Colour> distinct;
 
-    const auto image = renderLabel (label);
-    const auto colours = opaqueColours (image);
+    for (auto name : { "Heading@title", "Value@indicator", "ZemOn@control", "GainVolumeLabel" })
+        distinct.addIfNotAlreadyThere (textColourOf (name));
 
-    ASSERT_FALSE (colours.isEmpty());
-    EXPECT_EQ (colours.size(), 1);
-    EXPECT_EQ (colours.getFirst(), GetParam().expected);
-    EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0) << "no background or outline";
-    EXPECT_EQ (image.getPixelAt (159, 59).getAlpha(), 0) << "no background or outline";
+    EXPECT_EQ (distinct.size(), 4) << "title, indicator, control and untagged labels each have their colour";
+    EXPECT_FALSE (distinct.contains (juce::Colours::lime)) << "not the label's own";
+
+    struct Case
+    {
+        const char* name;
+        const char* drawsLike;
+    };
+
+    for (auto c : { Case { "@title-in-front", "Heading@title" },
+                    Case { "SkinMode@control", "ZemOn@control" },
+                    Case { "Value@indicator@title", "Heading@title" },
+                    Case { "Value@control@indicator", "Value@indicator" },
+                    Case { "", "GainVolumeLabel" },
+                    Case { "Heading@Title", "GainVolumeLabel" },
+                    Case { "ZemOn@CONTROL", "GainVolumeLabel" },
+                    Case { "Legacy@Default-Draw", "GainVolumeLabel" } })
+        EXPECT_EQ (textColourOf (c.name), textColourOf (c.drawsLike)) << c.name;
 }
-
-INSTANTIATE_TEST_SUITE_P (
-    Tags,
-    LabelTagTest,
-    testing::Values (TaggedName { "GainVolumeLabel@indicator", indicatorColour },
-                     TaggedName { "ZemOn@control", controlColour },
-                     TaggedName { "SkinMode@control", controlColour },
-                     TaggedName { "Heading@title", titleColour },
-                     TaggedName { "@title-in-front", titleColour },
-                     TaggedName { "", defaultColour },
-                     TaggedName { "GainVolumeLabel", defaultColour },
-                     TaggedName { "Value@indicator@title", titleColour },
-                     TaggedName { "Value@control@indicator", indicatorColour },
-                     TaggedName { "Heading@Title", defaultColour },
-                     TaggedName { "ZemOn@CONTROL", defaultColour },
-                     TaggedName { "Legacy@Default-Draw", defaultColour }));
 
 TEST_F (ZemLookAndFeelTest, DefaultDrawTagHandsTheLabelToTheFramework)
 {
     for (auto name : { "Plain@default-draw", "Value@indicator@default-draw", "@default-draw@title" })
     {
-        juce::Label label (name, "HIM");
-        label.setBounds (0, 0, 160, 60);
-        giveOwnLooks (label);
-
-        const auto image = renderLabel (label);
+        const auto image = renderNamedLabel (name);
 
         EXPECT_EQ (image.getPixelAt (0, 0), juce::Colours::red) << name << ": the framework draws the outline";
         EXPECT_EQ (image.getPixelAt (1, 30), juce::Colours::blue) << name << ": and the background";
@@ -195,170 +183,127 @@ TEST_F (ZemLookAndFeelTest, DefaultDrawTagHandsTheLabelToTheFramework)
     }
 }
 
-TEST_F (ZemLookAndFeelTest, FontHeightFollowsTheLabelHeightWithTheFractionDropped)
+TEST_F (ZemLookAndFeelTest, LabelTextScalesWithTheLabelNotItsFontAndKeepsItsJustification)
 {
     struct Case
     {
-        int labelHeight;
-        float expectedFont;
-        float roundedUpFont;
         juce::Justification justification;
+        bool atLeft;
     };
 
-    // 19 x 16/19 x 1.1 = 17.6 and 16 x 16/19 x 1.1 = 14.8; the label's own justification is kept.
-    for (auto c : { Case { 19, 17.0f, 18.0f, juce::Justification::centredLeft },
-                    Case { 16, 14.0f, 15.0f, juce::Justification::centredRight } })
+    for (auto c : { Case { juce::Justification::centredLeft, true },
+                    Case { juce::Justification::centredRight, false } })
     {
-        juce::Label label ("GainVolumeLabel", "-12.5 dB Gain");
-        label.setBounds (0, 0, 240, c.labelHeight);
-        label.setJustificationType (c.justification);
-        giveOwnLooks (label);
+        auto inkOf = [&] (int height, float ownFontHeight)
+        {
+            juce::Label label ("GainVolumeLabel", "-12.5 dB Gain");
+            label.setBounds (0, 0, 400, height);
+            label.setJustificationType (c.justification);
+            label.setFont (juce::Font (ownFontHeight));
+            return renderLabel (label);
+        };
 
-        const auto image = renderLabel (label);
-        const auto text = label.getText();
+        const auto small = inkBounds (inkOf (19, 30.0f));
+        const auto large = inkBounds (inkOf (38, 30.0f));
 
-        EXPECT_TRUE (samePixels (image, renderText (240, c.labelHeight, text, c.expectedFont, c.justification, defaultColour)))
-            << "label height " << c.labelHeight;
-        EXPECT_FALSE (samePixels (image, renderText (240, c.labelHeight, text, c.expectedFont + 0.6f, c.justification, defaultColour)));
-        EXPECT_FALSE (samePixels (image, renderText (240, c.labelHeight, text, c.roundedUpFont, c.justification, defaultColour)));
+        EXPECT_TRUE (samePixels (inkOf (19, 30.0f), inkOf (19, 8.0f))) << "the label's own font is not used";
+        EXPECT_NEAR (large.getHeight() / (double) small.getHeight(), 2.0, 0.15);
+        EXPECT_NEAR (large.getWidth() / (double) small.getWidth(), 2.0, 0.15);
+
+        for (auto ink : { small, large })
+            EXPECT_LE (c.atLeft ? ink.getX() : 400 - ink.getRight(), 3) << ink.toString();
     }
 }
 
-TEST_F (ZemLookAndFeelTest, LongLabelTextEndsInAnEllipsisOnOneLine)
-{
-    juce::Label label ("Caption@control", "A caption far too long for its label");
-    label.setBounds (0, 0, 90, 40);
-
-    const auto image = renderLabel (label);
-    const auto font = (float) (int) (40.0f * (16.0f / 19.0f) * 1.1f);
-    const auto justification = label.getJustificationType();
-
-    EXPECT_TRUE (samePixels (image, renderText (90, 40, label.getText(), font, justification, controlColour, true)));
-    EXPECT_FALSE (samePixels (image, renderText (90, 40, label.getText(), font, justification, controlColour, false)));
-}
-
-TEST_F (ZemLookAndFeelTest, TextButtonFontIsFourEleventhsOfTheHeightPlusTenPercent)
-{
-    juce::TextButton button ("OK");
-
-    EXPECT_FLOAT_EQ (lookAndFeel.getTextButtonFont (button, 44).getHeight(), 17.6f);
-    EXPECT_FLOAT_EQ (lookAndFeel.getTextButtonFont (button, 30).getHeight(), 30.0f * (4.0f / 11.0f) * 1.1f);
-    EXPECT_EQ (lookAndFeel.getTextButtonFont (button, 44).getStyleFlags(), juce::Font::plain);
-}
-
-TEST_F (ZemLookAndFeelTest, TextButtonIsAnOutlinedCapsuleThatShowsWhatLiesBehind)
+TEST_F (ZemLookAndFeelTest, TextButtonIsAnOutlinedCapsuleThatShowsWhatLiesBehindWithCentredText)
 {
     juce::TextButton button ("OK");
     button.setBounds (0, 0, 120, 44);
 
-    auto background = [&] (bool highlighted, bool down, juce::Colour given = juce::Colours::orange)
-    {
-        return render (120,
-                       44,
-                       [&] (juce::Graphics& g)
-                       { lookAndFeel.drawButtonBackground (g, button, given, highlighted, down); });
-    };
-
-    const auto rest = background (false, false);
+    const auto rest = buttonBackground (button, false, false);
+    const auto outline = rest.getPixelAt (60, 1);
 
     // A 2-pixel outline centred on a rectangle inset by 2: rows 1-2 and 41-42, columns 1-2 and 117-118.
-    EXPECT_EQ (rest.getPixelAt (60, 1), outlineColour);
-    EXPECT_EQ (rest.getPixelAt (60, 42), outlineColour);
-    EXPECT_TRUE (isMostlyCovered (rest.getPixelAt (1, 22), outlineColour));
-    EXPECT_TRUE (isMostlyCovered (rest.getPixelAt (118, 22), outlineColour));
-    EXPECT_EQ (rest.getPixelAt (60, 0).getAlpha(), 0);
-    EXPECT_EQ (rest.getPixelAt (60, 43).getAlpha(), 0);
-    EXPECT_EQ (rest.getPixelAt (0, 22).getAlpha(), 0);
+    EXPECT_TRUE (outline.isOpaque());
+    EXPECT_EQ (rest.getPixelAt (60, 42), outline);
+    EXPECT_GE (rest.getPixelAt (1, 22).getAlpha(), 200) << "curved, so not quite covered";
+    EXPECT_GE (rest.getPixelAt (118, 22).getAlpha(), 200);
 
-    // Ends rounded by half the height: the corners of the inset rectangle stay empty.
-    for (auto [x, y] : { std::pair { 3, 3 }, { 8, 2 }, { 116, 3 }, { 3, 40 }, { 116, 40 } })
+    // Nothing outside, and ends rounded by half the height: the corners of the inset rectangle stay empty.
+    for (auto [x, y] :
+         { std::pair { 60, 0 }, { 60, 43 }, { 0, 22 }, { 3, 3 }, { 8, 2 }, { 116, 3 }, { 3, 40 }, { 116, 40 } })
         EXPECT_EQ (rest.getPixelAt (x, y).getAlpha(), 0) << x << ", " << y;
 
     EXPECT_EQ (rest.getPixelAt (60, 22).getAlpha(), 0) << "no body at rest";
-
-    const auto hover = background (true, false).getPixelAt (60, 22);
-    EXPECT_NEAR (hover.getAlpha(), 13, 1) << "white veil at 5 %";
-    EXPECT_GE (hover.getRed(), 240);
-
-    const auto pressed = background (true, true).getPixelAt (60, 22);
-    EXPECT_NEAR (pressed.getAlpha(), 51, 1) << "black veil at 20 %";
-    EXPECT_EQ (pressed.getRed(), 0);
-
-    EXPECT_TRUE (samePixels (rest, background (false, false, juce::Colours::blue)))
+    EXPECT_TRUE (samePixels (rest, buttonBackground (button, false, false, juce::Colours::orange)))
         << "the colour the button passes is not used";
+
+    // Hovering lays a faint white veil over what lies behind, pressing a darker black one.
+    const auto hover = buttonBackground (button, true, false).getPixelAt (60, 22);
+    const auto pressed = buttonBackground (button, true, true).getPixelAt (60, 22);
+    EXPECT_GT (hover.getAlpha(), 0);
+    EXPECT_GE (hover.getRed(), 240);
+    EXPECT_EQ (pressed.getRed(), 0);
+    EXPECT_GT (pressed.getAlpha(), hover.getAlpha());
+    EXPECT_LT (pressed.getAlpha(), 128);
+
+    const auto text = buttonText (button);
+    EXPECT_EQ (opaqueColours (text), juce::Array<juce::Colour> { outline }) << "text in the outline's colour";
+    EXPECT_NEAR (inkBounds (text).getCentreX(), 60, 2);
+    EXPECT_NEAR (inkBounds (text).getCentreY(), 22, 2);
 }
 
-TEST_F (ZemLookAndFeelTest, DisabledTextButtonIsGreyAndIgnoresHoverAndPress)
+TEST_F (ZemLookAndFeelTest, DisabledTextButtonIsGreyedAndIgnoresHoverAndPress)
 {
     juce::TextButton button ("Apply");
     button.setBounds (0, 0, 120, 44);
+    const auto enabledOutline = buttonBackground (button, false, false).getPixelAt (60, 1);
+
     button.setEnabled (false);
+    const auto rest = buttonBackground (button, false, false);
+    const auto outline = rest.getPixelAt (60, 1);
 
-    auto background = [&] (bool highlighted, bool down)
-    {
-        return render (120,
-                       44,
-                       [&] (juce::Graphics& g)
-                       { lookAndFeel.drawButtonBackground (g, button, juce::Colours::orange, highlighted, down); });
-    };
-
-    const auto rest = background (false, false);
-
-    EXPECT_EQ (rest.getPixelAt (60, 1), disabledColour);
+    EXPECT_TRUE (outline.isOpaque());
+    EXPECT_NE (outline, enabledOutline);
     EXPECT_EQ (rest.getPixelAt (60, 22).getAlpha(), 0);
-    EXPECT_TRUE (samePixels (rest, background (true, false)));
-    EXPECT_TRUE (samePixels (rest, background (true, true)));
-
-    const auto text = render (120, 44, [&] (juce::Graphics& g) { lookAndFeel.drawButtonText (g, button, true, true); });
-    EXPECT_TRUE (samePixels (text, renderText (120, 44, "Apply", 17.6f, juce::Justification::centred, disabledColour)));
+    EXPECT_TRUE (samePixels (rest, buttonBackground (button, true, false)));
+    EXPECT_TRUE (samePixels (rest, buttonBackground (button, true, true)));
+    EXPECT_EQ (opaqueColours (buttonText (button)), juce::Array<juce::Colour> { outline });
 }
 
-TEST_F (ZemLookAndFeelTest, TextButtonTextIsCentredOnOneLineWithAnEllipsis)
-{
-    for (auto [width, caption] : { std::pair { 120, "Apply" }, { 70, "A caption far too long" } })
-    {
-        juce::TextButton button (caption);
-        button.setBounds (0, 0, width, 44);
-
-        const auto text =
-            render (width, 44, [&] (juce::Graphics& g) { lookAndFeel.drawButtonText (g, button, false, false); });
-
-        EXPECT_TRUE (samePixels (text, renderText (width, 44, caption, 17.6f, juce::Justification::centred, outlineColour)))
-            << caption;
-    }
-}
-
-TEST_F (ZemLookAndFeelTest, TextEditorOutlineIsTwoPixelsWhateverTheFocus)
+TEST_F (ZemLookAndFeelTest, TextEditorOutlineIsTwoPixelsWide)
 {
     juce::TextEditor editor;
     editor.setBounds (0, 0, 100, 30);
-    editor.setEnabled (false);
 
-    const auto image = render (100, 30, [&] (juce::Graphics& g) { lookAndFeel.drawTextEditorOutline (g, 7, 7, editor); });
+    const auto image =
+        render (editor, [&] (juce::Graphics& g) { lookAndFeel.drawTextEditorOutline (g, 7, 7, editor); });
+    const auto outline = image.getPixelAt (0, 15);
 
-    EXPECT_EQ (image.getPixelAt (0, 15), outlineColour);
-    EXPECT_EQ (image.getPixelAt (1, 15), outlineColour);
-    EXPECT_EQ (image.getPixelAt (99, 29), outlineColour);
-    EXPECT_EQ (image.getPixelAt (50, 28), outlineColour);
+    EXPECT_TRUE (outline.isOpaque());
+
+    for (auto [x, y] : { std::pair { 1, 15 }, { 99, 29 }, { 50, 28 } })
+        EXPECT_EQ (image.getPixelAt (x, y), outline) << x << ", " << y;
+
     EXPECT_EQ (image.getPixelAt (2, 15).getAlpha(), 0);
     EXPECT_EQ (image.getPixelAt (50, 15).getAlpha(), 0);
 }
 
-TEST_F (ZemLookAndFeelTest, AlertWindowsHaveTheirColoursAndButtonsWithoutShortcuts)
+TEST_F (ZemLookAndFeelTest, AlertWindowsAreOursWithReadableTextAndButtonsThatReturnTheirPlaceWithoutShortcuts)
 {
-    ignoreXErrors();
+    const juce::StringArray captions { "Yes", "No", "Cancel" };
 
     for (int numButtons = 0; numButtons <= 3; ++numButtons)
     {
-        std::unique_ptr<juce::AlertWindow> window (lookAndFeel.createAlertWindow (
-            "Title", "Message", "Yes", "No", "Cancel", juce::MessageBoxIconType::NoIcon, numButtons, nullptr));
+        const auto window = createAlertWindow (numButtons);
 
         ASSERT_NE (dynamic_cast<ZemAlertWindow*> (window.get()), nullptr);
         EXPECT_EQ (window->getNumButtons(), numButtons);
         EXPECT_FALSE (window->isOpaque());
-        EXPECT_EQ (window->findColour (juce::AlertWindow::textColourId), juce::Colour (34, 34, 34));
-        EXPECT_EQ (window->findColour (juce::AlertWindow::backgroundColourId), juce::Colour (229, 234, 240));
-        EXPECT_EQ (window->findColour (juce::AlertWindow::outlineColourId), juce::Colours::transparentWhite);
+
+        const auto text = window->findColour (juce::AlertWindow::textColourId);
+        const auto background = window->findColour (juce::AlertWindow::backgroundColourId);
+        EXPECT_GT (std::abs (text.getPerceivedBrightness() - background.getPerceivedBrightness()), 0.5f);
 
         for (auto* child : window->getChildren())
         {
@@ -372,30 +317,20 @@ TEST_F (ZemLookAndFeelTest, AlertWindowsHaveTheirColoursAndButtonsWithoutShortcu
                     EXPECT_FALSE (button->isRegisteredForShortcut (key)) << button->getButtonText();
             }
         }
-    }
-}
 
-TEST_F (ZemLookAndFeelTest, AlertWindowButtonsReturnZeroOneAndTwoInOrder)
-{
-    ignoreXErrors();
-    const juce::StringArray captions { "Yes", "No", "Cancel" };
+        if (numButtons == 0)
+            continue;
 
-    for (int numButtons = 1; numButtons <= 3; ++numButtons)
-    {
-        for (int clicked = 0; clicked < numButtons; ++clicked)
-        {
-            std::unique_ptr<juce::AlertWindow> window (lookAndFeel.createAlertWindow (
-                "Title", "Message", captions[0], captions[1], captions[2], juce::MessageBoxIconType::NoIcon, numButtons, nullptr));
+        // The last button added returns its place, 0, 1 or 2, to the caller of the modal window.
+        std::optional<int> result;
+        window->enterModalState (false, juce::ModalCallbackFunction::create ([&] (int r) { result = r; }), false);
+        window->triggerButtonClick (captions[numButtons - 1]);
 
-            std::optional<int> result;
-            window->enterModalState (false, juce::ModalCallbackFunction::create ([&] (int r) { result = r; }), false);
-            window->triggerButtonClick (captions[clicked]);
+        const auto deadline = juce::Time::getMillisecondCounter() + 10000;
+        while (! result.has_value() && juce::Time::getMillisecondCounter() < deadline)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
 
-            for (int i = 0; i < 200 && ! result.has_value(); ++i)
-                juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
-
-            ASSERT_TRUE (result.has_value()) << numButtons << " buttons, button " << clicked;
-            EXPECT_EQ (*result, clicked) << numButtons << " buttons";
-        }
+        ASSERT_TRUE (result.has_value()) << numButtons << " buttons";
+        EXPECT_EQ (*result, numButtons - 1);
     }
 }
