@@ -168,6 +168,8 @@ TEST_F (Vst3HostTest, FactoryIdentityIsWhatTheHostShows)
     EXPECT_EQ (description.numInputChannels, 2);
     EXPECT_EQ (description.numOutputChannels, 2);
     EXPECT_EQ (plugin->getName(), "ZEM2");
+    EXPECT_FALSE (plugin->acceptsMidi());
+    EXPECT_FALSE (plugin->producesMidi());
 }
 
 TEST_F (Vst3HostTest, ParametersInOrderWithDefaultsAndTexts)
@@ -206,7 +208,9 @@ TEST_F (Vst3HostTest, AcceptsMonoOrStereoInAndStereoOut)
     EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
     EXPECT_TRUE (plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
     EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::mono())));
-    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::create5point1(), Set::stereo())));
+    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::mono())));
+    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::createLCR(), Set::stereo())));
+    EXPECT_FALSE (plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::create5point1())));
 
     EXPECT_TRUE (plugin->setBusesLayout (layout (Set::mono(), Set::stereo())));
     EXPECT_EQ (plugin->getMainBusNumInputChannels(), 1);

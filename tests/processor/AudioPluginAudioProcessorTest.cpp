@@ -3,7 +3,6 @@
 #include "support/TestSignals.h"
 
 #include "dsp/BinauralProcessor.h"
-#include "support/BusLayouts.h"
 
 #include <gtest/gtest.h>
 
@@ -141,37 +140,6 @@ TEST_F (FadeInTest, OnePreparationAfterPlaybackKeepsFullLevel)
         ASSERT_TRUE (gain == 1.0f || gain == unknownGain);
 }
 
-TEST_F (PluginProcessorTest, IdentityAndProgramInterface)
-{
-    EXPECT_EQ (processor.getName(), "ZEM2");
-    EXPECT_EQ (processor.getNumPrograms(), 1);
-    EXPECT_EQ (processor.getCurrentProgram(), 0);
-    EXPECT_EQ (processor.getProgramName (0), "Default");
-    EXPECT_EQ (processor.getTailLengthSeconds(), 0.0);
-    EXPECT_FALSE (processor.acceptsMidi());
-    EXPECT_FALSE (processor.producesMidi());
-    EXPECT_EQ (processor.getLatencySamples(), 0);
-    EXPECT_EQ (processor.getMainBusNumInputChannels(), 2);
-    EXPECT_EQ (processor.getMainBusNumOutputChannels(), 2);
-    EXPECT_FALSE (static_cast<bool> (processor.getConfigState()[isDarkIdentifier]));
-}
-
-TEST_F (PluginProcessorTest, AcceptsMonoOrStereoIntoStereoOnly)
-{
-    using Set = juce::AudioChannelSet;
-
-    const auto layout = test::makeLayout;
-
-    EXPECT_TRUE (processor.checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo())));
-    EXPECT_TRUE (processor.checkBusesLayoutSupported (layout (Set::mono(), Set::stereo())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout (Set::stereo(), Set::mono())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout (Set::mono(), Set::mono())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout (Set::disabled(), Set::stereo())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout (Set::createLCR(), Set::stereo())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported (layout (Set::stereo(), Set::create5point1())));
-    EXPECT_FALSE (processor.checkBusesLayoutSupported ({}));
-}
-
 TEST_F (PluginProcessorTest, ClipsToPlusMinusTwo)
 {
     processor.getApvtsManager().setValue (masterGainParameterID, 12.0f);
@@ -225,17 +193,6 @@ TEST_F (PluginProcessorTest, MonoInputClearsTheSecondHostChannelAndFeedsBothSide
     const auto longOutput = process (test::makeConstant (2, blockSize + 8, 1.0f));
     EXPECT_EQ (longOutput.getSample (0, blockSize + 3), 1.0f);
     EXPECT_EQ (longOutput.getSample (1, blockSize + 3), 0.0f);
-}
-
-TEST_F (PluginProcessorTest, ReportsTheHostSettingsThroughItsAudioStateInterface)
-{
-    IAudioStateProvider& provider = processor;
-    EXPECT_EQ (provider.getSampleRate(), 0.0);
-
-    processor.setRateAndBufferSizeDetails (44100.0, 512);
-    processor.prepareToPlay (44100.0, 512);
-    EXPECT_EQ (provider.getSampleRate(), 44100.0);
-    EXPECT_EQ (provider.getBlockSize(), 512);
 }
 
 namespace
