@@ -124,10 +124,14 @@ void BinauralProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     for (int channel = 0; channel < numInputChannels; ++channel)
         stereoBuffer.copyFrom (channel, 0, buffer, channel, 0, numSamples);
 
-    dryWetMixer.pushDrySamples (juce::dsp::AudioBlock<float> (stereoBuffer));
+    // The mixer's crossfade advances by the samples it is given, so it gets the block's own samples only: a
+    // host block shorter than the prepared size must not shorten the 50 ms crossfade.
+    const auto samples = static_cast<size_t> (numSamples);
+    const auto blockOfStereoBuffer = juce::dsp::AudioBlock<float> (stereoBuffer).getSubBlock (0, samples);
+
+    dryWetMixer.pushDrySamples (blockOfStereoBuffer);
     stereoBuffer.clear();
 
-    const auto samples = static_cast<size_t> (numSamples);
     const auto gain = static_cast<float> (irGain * resamplingCompensation);
 
     for (size_t k = 0; k < convolutions.size(); ++k)
@@ -157,7 +161,7 @@ void BinauralProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Mi
         wetMixProportion = isBypassed ? 0.0 : 1.0;
 
     dryWetMixer.setWetMixProportion (static_cast<float> (wetMixProportion));
-    dryWetMixer.mixWetSamples (juce::dsp::AudioBlock<float> (stereoBuffer));
+    dryWetMixer.mixWetSamples (blockOfStereoBuffer);
 
     for (int channel = 0; channel < numInputChannels; ++channel)
         buffer.copyFrom (channel, 0, stereoBuffer, channel, 0, numSamples);

@@ -60,8 +60,13 @@ void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBu
 
     graph->graph.processBlock (*block, midi);
 
-    // A block that does not fit is dropped whole; the scope catches up with the next one.
-    sampleRing.write (graph->binauralProcessor->getScopeBuffer(), 0);
+    // The scope's clock is the audio's: the ring gets this block's samples of the paths, not the whole prepared
+    // length. A block that does not fit is dropped whole; the scope catches up with the next one.
+    auto& scope = graph->binauralProcessor->getScopeBuffer();
+    const juce::AudioBuffer<float> scopeOfBlock (scope.getArrayOfWritePointers(),
+                                                 scope.getNumChannels(),
+                                                 juce::jmin (numSamples, scope.getNumSamples()));
+    sampleRing.write (scopeOfBlock, 0);
 
     if (isMono)
         for (int channel = 0; channel < juce::jmin (2, buffer.getNumChannels()); ++channel)

@@ -104,14 +104,32 @@ juce::AlertWindow* ZemLookAndFeel::createAlertWindow (const juce::String& title,
     window->setColour (juce::AlertWindow::backgroundColourId, alertWindowBackgroundColour);
     window->setColour (juce::AlertWindow::outlineColourId, juce::Colours::transparentWhite);
 
-    if (numButtons >= 1)
-        window->addButton (button1, 0, juce::KeyPress(), juce::KeyPress());
+    // JUCE's callers read the result by its convention (1 is OK or Yes, 2 is No, 0 is Cancel or the only button),
+    // and expect its keys: Return on the default button, Escape on the cancelling one, each button's initial.
+    if (numButtons == 1)
+    {
+        window->addButton (button1, 0, juce::KeyPress (juce::KeyPress::escapeKey), juce::KeyPress (juce::KeyPress::returnKey));
+    }
+    else if (numButtons >= 2)
+    {
+        const juce::KeyPress button1Initial ((int) juce::CharacterFunctions::toLowerCase (button1[0]), 0, 0);
+        juce::KeyPress button2Initial ((int) juce::CharacterFunctions::toLowerCase (button2[0]), 0, 0);
 
-    if (numButtons >= 2)
-        window->addButton (button2, 1, juce::KeyPress(), juce::KeyPress());
+        if (button2Initial == button1Initial)
+            button2Initial = juce::KeyPress();
 
-    if (numButtons >= 3)
-        window->addButton (button3, 2, juce::KeyPress(), juce::KeyPress());
+        if (numButtons == 2)
+        {
+            window->addButton (button1, 1, juce::KeyPress (juce::KeyPress::returnKey), button1Initial);
+            window->addButton (button2, 0, juce::KeyPress (juce::KeyPress::escapeKey), button2Initial);
+        }
+        else
+        {
+            window->addButton (button1, 1, button1Initial);
+            window->addButton (button2, 2, button2Initial);
+            window->addButton (button3, 0, juce::KeyPress (juce::KeyPress::escapeKey));
+        }
+    }
 
     return window;
 }

@@ -29,7 +29,8 @@ public:
 
     void drawTextEditorOutline (juce::Graphics& g, int width, int height, juce::TextEditor& textEditor) override;
 
-    /** The buttons return 0, 1 and 2 in the order given and have no shortcut keys. The caller owns the window. */
+    /** The buttons return JUCE's values and take its keys, so JUCE's message boxes read them right. The caller
+        owns the window. */
     juce::AlertWindow* createAlertWindow (const juce::String& title,
                                           const juce::String& message,
                                           const juce::String& button1,

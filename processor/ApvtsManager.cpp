@@ -84,7 +84,8 @@ float ApvtsManager::getDefaultValue (juce::String parameterID)
 
 bool ApvtsManager::getBoolValue (juce::String parameterID)
 {
-    return getExistingParameter (parameterID).getValue() != 0.0f;
+    // On from halfway, as the parameter's own text and JUCE's switches read it: a host may send any value.
+    return getExistingParameter (parameterID).getValue() >= 0.5f;
 }
 
 void ApvtsManager::addParameterListener (juce::StringRef parameterID,

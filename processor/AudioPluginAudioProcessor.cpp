@@ -119,6 +119,21 @@ void AudioPluginAudioProcessor::releaseResources()
     mainProcessor->releaseResources();
 }
 
+void AudioPluginAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    // The framework would silence the right side of a mono input; bypassed, it should sound as with "ZEM On" off.
+    const auto numIn = getMainBusNumInputChannels();
+    const auto numOut = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels());
+
+    for (int channel = numIn; channel < numOut; ++channel)
+    {
+        if (numIn == 1)
+            buffer.copyFrom (channel, 0, buffer, 0, 0, buffer.getNumSamples());
+        else
+            buffer.clear (channel, 0, buffer.getNumSamples());
+    }
+}
+
 void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     juce::ScopedNoDenormals noDenormals;
