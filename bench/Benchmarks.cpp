@@ -256,8 +256,7 @@ namespace
         }
 
         // The lag is searched for rather than taken from the peer, so that a wrong idea of zita's latency shows.
-        const auto maxDifferenceOfPeak = [&] (int lag)
-        {
+        const auto maxDifferenceOfPeak = [&] (int lag) {
             auto peak = 0.0f, difference = 0.0f;
 
             for (int channel = 0; channel < 2; ++channel)

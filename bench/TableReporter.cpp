@@ -193,7 +193,6 @@ void TableReporter::printFootnotes() const
         if (name.rfind ("WorstBlock/zita", 0) == 0)
             lateCycles += value (name, "lateCycles");
 
-
     auto audioSeconds = notMeasured, pluginThreads = 0.0;
 
     for (const auto& [name, counters] : results)
@@ -211,19 +210,19 @@ void TableReporter::printFootnotes() const
                  "every thread the side started, whenever it ran: zita's workers; the plug-in's four loader threads, "
                  "which poll while idle (at most "
               << fixed (pluginThreads, 4) << " of ours; see the idle row). Both sides are alive together and fed "
-                 "alternately in chunks of 0.25 s of audio, "
+                                             "alternately in chunks of 0.25 s of audio, "
               << fixed (audioSeconds, 0) << " s each, blocks back to back, so that both see the same load on a shared "
-                 "machine. Ours is the whole AudioPluginAudioProcessor::processBlock with the four responses installed. "
-                 "zita-convolver 4 runs the same 2 x 2 matrix with the same four responses, resampled with JUCE's "
-                 "ResamplingAudioSource as JUCE's convolution does: quantum = block, smallest partition = block (64 at "
-                 "block 32), largest 8192, density 1, FFTW_ESTIMATE as ours, worker threads at normal priority; each "
-                 "block waits for any late partition, so all the work is counted.\n"
+                                            "machine. Ours is the whole AudioPluginAudioProcessor::processBlock with the four responses installed. "
+                                            "zita-convolver 4 runs the same 2 x 2 matrix with the same four responses, resampled with JUCE's "
+                                            "ResamplingAudioSource as JUCE's convolution does: quantum = block, smallest partition = block (64 at "
+                                            "block 32), largest 8192, density 1, FFTW_ESTIMATE as ours, worker threads at normal priority; each "
+                                            "block waits for any late partition, so all the work is counted.\n"
               << "  Same output: the peer's output equals ours delayed by "
               << fixed (value ("Agreement/48000/256", "latencySamples"), 0) << " samples to within "
               << fixed (value ("Agreement/48000/256", "maxDifferenceOfPeak"), 7) << " of the peak at 48000 Hz / 256, and by "
               << fixed (value ("Agreement/48000/32", "latencySamples"), 0) << " samples to within "
               << fixed (value ("Agreement/48000/32", "maxDifferenceOfPeak"), 7) << " at 48000 Hz / 32: with its smallest "
-                 "partition equal to the block, zita has no latency, like ours; at block 32 (partition 64) it lags.\n"
+                                                                                   "partition equal to the block, zita has no latency, like ours; at block 32 (partition 64) it lags.\n"
               << "² zita's smallest partition is 64: at block 32 it processes 32-sample quanta of 64-sample partitions.\n"
               << "³ Wall time of one block, 99.9th percentile over 60 s of audio fed back to back; zita's is one "
                  "process() on the calling thread, its later partitions run on worker threads and are not waited for ("

@@ -71,7 +71,8 @@ ZitaPeer::ZitaPeer (double sampleRate, int samplesPerBlock, float responseGain)
 
     // Density 1: every input feeds every output, so zita shares each input's transform between both ears.
     if (convolver->configure (2, 2, static_cast<uint32_t> (length), static_cast<uint32_t> (blockSize),
-                              static_cast<uint32_t> (minimumPartition), Convproc::MAXPART, 1.0f) != 0)
+                              static_cast<uint32_t> (minimumPartition), Convproc::MAXPART, 1.0f)
+        != 0)
         return;
 
     convolver->set_options (Convproc::OPT_LATE_CONTIN);

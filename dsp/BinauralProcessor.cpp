@@ -27,9 +27,9 @@ namespace
 
     /** Engine k convolves input channel k / 2 with the ear response k % 2; the scope pairs channel s with s + 2. */
     constexpr std::array<EnginePath, BinauralProcessor::numEngines> enginePaths { { { 0, 0, 0 },
-                                                                                   { 0, 1, 2 },
-                                                                                   { 1, 0, 1 },
-                                                                                   { 1, 1, 3 } } };
+                                                                                    { 0, 1, 2 },
+                                                                                    { 1, 0, 1 },
+                                                                                    { 1, 1, 3 } } };
 } // namespace
 
 BinauralProcessor::BinauralProcessor()

@@ -7,8 +7,8 @@
 namespace corvane
 {
 LevelAnalyzer::ChannelFifo::ChannelFifo (int capacity)
-    : buffer (1, capacity),
-      fifo (capacity)
+    : buffer (1, capacity)
+    , fifo (capacity)
 {
     buffer.clear();
 }
@@ -28,12 +28,11 @@ LevelAnalyzer::ScopedRebuild::~ScopedRebuild() noexcept
 }
 
 LevelAnalyzer::LevelAnalyzer()
-    : clock ([]
-             {
-                 using namespace std::chrono;
-                 return static_cast<juce::int64> (
-                     duration_cast<milliseconds> (steady_clock::now().time_since_epoch()).count());
-             })
+    : clock ([] {
+        using namespace std::chrono;
+        return static_cast<juce::int64> (
+            duration_cast<milliseconds> (steady_clock::now().time_since_epoch()).count());
+    })
 {
     setNumChannels (1);
     startTimerHz (60);

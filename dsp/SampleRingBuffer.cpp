@@ -6,10 +6,10 @@ namespace corvane
 {
 SampleRingBuffer::SampleRingBuffer (int numChannelsToUse, int capacityToUse)
     : channels ((size_t) juce::jmax (0, numChannelsToUse),
-                std::vector<float> ((size_t) juce::jmax (0, capacityToUse) + 1, 0.0f)),
-      capacity (juce::jmax (0, capacityToUse)),
-      storageLength (capacity + 1),
-      numChannels (juce::jmax (0, numChannelsToUse))
+                std::vector<float> ((size_t) juce::jmax (0, capacityToUse) + 1, 0.0f))
+    , capacity (juce::jmax (0, capacityToUse))
+    , storageLength (capacity + 1)
+    , numChannels (juce::jmax (0, numChannelsToUse))
 {
     jassert (numChannelsToUse >= 0 && capacityToUse >= 0);
 }

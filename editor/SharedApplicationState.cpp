@@ -53,8 +53,7 @@ std::shared_ptr<SharedApplicationState> SharedApplicationState::getInstance()
     const auto generation = ++liveGeneration;
 
     std::shared_ptr<SharedApplicationState> instance (liveInstance,
-                                                      [generation] (SharedApplicationState*)
-                                                      { releaseInstance (generation); });
+                                                      [generation] (SharedApplicationState*) { releaseInstance (generation); });
     weakInstance = instance;
     return instance;
 }

@@ -239,11 +239,10 @@ void AudioPluginAudioProcessor::restoreConfigState (const juce::ValueTree& store
         return;
     }
 
-    juce::MessageManager::callAsync ([weakProcessor = juce::WeakReference<AudioPluginAudioProcessor> (this), loaded]
-                                     {
-                                         if (auto* processor = weakProcessor.get())
-                                             processor->configState.copyPropertiesFrom (loaded, nullptr);
-                                     });
+    juce::MessageManager::callAsync ([weakProcessor = juce::WeakReference<AudioPluginAudioProcessor> (this), loaded] {
+        if (auto* processor = weakProcessor.get())
+            processor->configState.copyPropertiesFrom (loaded, nullptr);
+    });
 }
 
 void AudioPluginAudioProcessor::valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&)

@@ -111,10 +111,11 @@ protected:
 
     /** Processes the stereo input block by block, with zeros appended for the length of the responses; the hook
         runs before each block. */
-    Rendered render (const std::vector<float>& inLeft,
-                     const std::vector<float>& inRight,
-                     int extraSamples,
-                     const std::function<void (int)>& beforeBlock = [] (int) {})
+    Rendered render (
+        const std::vector<float>& inLeft,
+        const std::vector<float>& inRight,
+        int extraSamples,
+        const std::function<void (int)>& beforeBlock = [] (int) {})
     {
         Rendered out;
         const auto total = static_cast<int> (inLeft.size()) + extraSamples;

@@ -64,8 +64,7 @@ void runRingStress (RingStressResult& result, bool writerPausesForReplacement, i
     std::atomic<bool> stop { false }, pauseRequested { false }, writerPaused { false };
     std::atomic<juce::int64> numWritten { 0 };
 
-    std::thread writer ([&]
-    {
+    std::thread writer ([&] {
         juce::Random random (7);
         juce::AudioBuffer<float> block (numRingChannels, 1024);
         juce::int64 next = 1; // 0 would look like the zeros of a fresh ring
@@ -97,8 +96,7 @@ void runRingStress (RingStressResult& result, bool writerPausesForReplacement, i
         }
     });
 
-    std::thread reader ([&]
-    {
+    std::thread reader ([&] {
         juce::Random random (13);
         juce::AudioBuffer<float> frame (numRingChannels, scopeFrame);
         juce::int64 last = 0;
@@ -211,8 +209,7 @@ TEST (LevelAnalyzerConcurrency, PushesTicksMeterReadsAndRepreparationsNeverSeeAH
     constexpr int numPreparations = 500, numTicks = 2000, numReads = 2000, numPushes = 2000;
     constexpr float amplitude = 0.5f;
 
-    std::thread audio ([&]
-    {
+    std::thread audio ([&] {
         juce::Random random (11);
         juce::AudioBuffer<float> block (3, 2048);
 
@@ -231,8 +228,7 @@ TEST (LevelAnalyzerConcurrency, PushesTicksMeterReadsAndRepreparationsNeverSeeAH
         }
     });
 
-    std::thread host ([&]
-    {
+    std::thread host ([&] {
         juce::Random random (5);
         const double rates[] = { 11025.0, 22050.0, 44100.0, 48000.0, 96000.0 };
 
@@ -245,8 +241,7 @@ TEST (LevelAnalyzerConcurrency, PushesTicksMeterReadsAndRepreparationsNeverSeeAH
         }
     });
 
-    std::thread meter ([&]
-    {
+    std::thread meter ([&] {
         juce::Array<float> levels;
 
         while (! stop.load())

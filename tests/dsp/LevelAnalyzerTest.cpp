@@ -19,7 +19,10 @@ juce::Array<float> levelsOf (const LevelAnalyzer& analyzer)
 class LevelAnalyzerTest : public testing::Test
 {
 protected:
-    LevelAnalyzerTest() { analyzer.setClock ([this] { return nowMs; }); }
+    LevelAnalyzerTest()
+    {
+        analyzer.setClock ([this] { return nowMs; });
+    }
 
     void prepareStereo (double sampleRate, int maximumBlockSize = 512)
     {
@@ -40,8 +43,7 @@ protected:
 
 TEST_F (LevelAnalyzerTest, AnalysesOnceAThirtyMillisecondWindowHasArrived)
 {
-    const std::pair<double, int> expected[] = { { 22050.0, 662 }, { 44100.0, 1323 }, { 48000.0, 1440 },
-                                                { 96000.0, 2880 }, { 192000.0, 5760 } };
+    const std::pair<double, int> expected[] = { { 22050.0, 662 }, { 44100.0, 1323 }, { 48000.0, 1440 }, { 96000.0, 2880 }, { 192000.0, 5760 } };
 
     for (const auto& [sampleRate, window] : expected)
     {
@@ -69,8 +71,7 @@ TEST_F (LevelAnalyzerTest, AnOverAnywhereInASteadyStreamIsAlwaysMeasured)
         juce::int64 tickMs; // a message thread that runs late ticks less often
     };
 
-    const Case cases[] = { { 44100.0, 1024, 16 }, { 48000.0, 64, 16 }, { 44100.0, 4096, 16 },
-                           { 96000.0, 2048, 16 }, { 48000.0, 512, 90 } };
+    const Case cases[] = { { 44100.0, 1024, 16 }, { 48000.0, 64, 16 }, { 44100.0, 4096, 16 }, { 96000.0, 2048, 16 }, { 48000.0, 512, 90 } };
 
     for (const auto& c : cases)
     {

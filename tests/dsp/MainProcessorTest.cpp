@@ -114,8 +114,7 @@ TEST_F (MainProcessorTest, PreparingAgainKeepsTheGainReachedInsteadOfRampingFrom
     prepare (2);
     settle();
 
-    auto firstSampleAfterPreparingAt = [&] (double rate)
-    {
+    auto firstSampleAfterPreparingAt = [&] (double rate) {
         main.prepareToPlay (rate, blockSize);
         auto block = test::makeConstant (2, blockSize, 1.0f);
         main.processBlock (block, midi);

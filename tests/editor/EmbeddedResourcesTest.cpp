@@ -13,7 +13,8 @@ TEST (EmbeddedPictures, DecodeToTheirSizeAndFormat)
         int size, width, height;
     };
 
-#define PICTURE(name, w, h) Case { #name, BinaryData::name, BinaryData::name##Size, w, h }
+#define PICTURE(name, w, h) \
+    Case { #name, BinaryData::name, BinaryData::name##Size, w, h }
 
     for (auto c : { PICTURE (SkinLight_jpg, 1540, 974),
                     PICTURE (SkinDark_jpg, 1540, 974),

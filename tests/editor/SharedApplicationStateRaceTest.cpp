@@ -37,16 +37,14 @@ TEST (SharedApplicationStateRace, HoldersOnSeveralThreadsAlwaysSeeTheLookAndFeel
     std::atomic<int> misses { 0 };
     std::atomic<int> running { 2 };
 
-    auto acquireAndRelease = [&]
-    {
+    auto acquireAndRelease = [&] {
         auto state = SharedApplicationState::getInstance();
 
         if (! zemLookAndFeelIsInstalled())
             ++misses;
     };
 
-    auto worker = [&]
-    {
+    auto worker = [&] {
         for (int i = 0; i < rounds; ++i)
             acquireAndRelease();
 

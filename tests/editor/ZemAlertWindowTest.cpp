@@ -80,9 +80,15 @@ TEST_P (ZemAlertWindowTest, ButtonsAndKeysGiveJucesCallersTheirResults)
 
     switch (c.box)
     {
-        case Box::message: juce::AlertWindow::showMessageBoxAsync (icon, "Title", "Message", "OK", nullptr, callback); break;
-        case Box::okCancel: juce::AlertWindow::showOkCancelBox (icon, "Title", "Message", "OK", "Cancel", nullptr, callback); break;
-        case Box::yesNoCancel: juce::AlertWindow::showYesNoCancelBox (icon, "Title", "Message", "Yes", "No", "Cancel", nullptr, callback); break;
+        case Box::message:
+            juce::AlertWindow::showMessageBoxAsync (icon, "Title", "Message", "OK", nullptr, callback);
+            break;
+        case Box::okCancel:
+            juce::AlertWindow::showOkCancelBox (icon, "Title", "Message", "OK", "Cancel", nullptr, callback);
+            break;
+        case Box::yesNoCancel:
+            juce::AlertWindow::showYesNoCancelBox (icon, "Title", "Message", "Yes", "No", "Cancel", nullptr, callback);
+            break;
     }
 
     auto* window = dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent());

@@ -123,8 +123,7 @@ protected:
     juce::Image buttonBackground (juce::Button& button, bool highlighted, bool down, juce::Colour given = {})
     {
         return render (button,
-                       [&] (juce::Graphics& g)
-                       { lookAndFeel.drawButtonBackground (g, button, given, highlighted, down); });
+                       [&] (juce::Graphics& g) { lookAndFeel.drawButtonBackground (g, button, given, highlighted, down); });
     }
 
     juce::Image buttonText (juce::TextButton& button)
@@ -193,8 +192,7 @@ TEST_F (ZemLookAndFeelTest, LabelTextScalesWithTheLabelNotItsFontAndKeepsItsJust
     for (auto c : { Case { juce::Justification::centredLeft, true },
                     Case { juce::Justification::centredRight, false } })
     {
-        auto inkOf = [&] (int height, float ownFontHeight)
-        {
+        auto inkOf = [&] (int height, float ownFontHeight) {
             juce::Label label ("GainVolumeLabel", "-12.5 dB Gain");
             label.setBounds (0, 0, 400, height);
             label.setJustificationType (c.justification);

@@ -125,8 +125,7 @@ protected:
     {
         std::array<Ear, 2> previous, current;
 
-        auto settled = [&]
-        {
+        auto settled = [&] {
             previous = std::exchange (current, renderImpulse (inputChannel));
             auto tail = 0.0f;
 
@@ -231,8 +230,7 @@ TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
 
     // Once the graph is prepared, 30 ms of fade-in and 50 ms of crossfade to the dry path: then the output is the
     // input, block after block.
-    EXPECT_TRUE (keepTrying ([&]
-    {
+    EXPECT_TRUE (keepTrying ([&] {
         for (int channel = 0; channel < 2; ++channel)
             for (int k = 0; k < blockSize; ++k)
                 buffer.setSample (channel, k, 0.5f * std::sin (0.01f * static_cast<float> (k + block * blockSize + channel)));
@@ -293,7 +291,7 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
     const auto length = static_cast<int> (fromLeft[0].samples.size());
     juce::WavAudioFormat wav;
 
-   #if defined (ZEM2_REFERENCE_IMPULSE_OUT)
+#if defined(ZEM2_REFERENCE_IMPULSE_OUT)
     {
         juce::AudioBuffer<float> reference (4, length);
         for (int channel = 0; channel < 4; ++channel)
@@ -306,9 +304,9 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
         ASSERT_NE (writer, nullptr) << file.getFullPathName();
         ASSERT_TRUE (writer->writeFromAudioSampleBuffer (reference, 0, length));
     }
-   #endif
+#endif
 
-   #if defined (ZEM2_REFERENCE_IMPULSE_IN)
+#if defined(ZEM2_REFERENCE_IMPULSE_IN)
     {
         const juce::File file (ZEM2_REFERENCE_IMPULSE_IN);
         std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (file.createInputStream().release(), true));
@@ -329,7 +327,7 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
         std::cout << "largest difference from the reference rendering: " << largestDifference << "\n";
         EXPECT_LT (largestDifference, 1.0e-5f);
     }
-   #endif
+#endif
 }
 
 TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
@@ -345,8 +343,7 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
     auto other = format.createInstanceFromDescription (*descriptions[0], sampleRate, blockSize, error);
     ASSERT_NE (other, nullptr) << error;
 
-    auto parameterOf = [&] (const juce::String& name) -> juce::AudioProcessorParameter*
-    {
+    auto parameterOf = [&] (const juce::String& name) -> juce::AudioProcessorParameter* {
         for (auto* parameter : other->getParameters())
             if (parameter->getName (100) == name)
                 return parameter;

@@ -212,8 +212,7 @@ protected:
 
         const auto& binaural = *processor.getMainProcessor().getProcessingGraph().binauralProcessor;
         const auto loadedLength = juce::roundToInt (BinauralProcessor::impulseResponseLength * sampleRate / 192000.0);
-        auto allLoaded = [&]
-        {
+        auto allLoaded = [&] {
             for (int k = 0; k < BinauralProcessor::numEngines; ++k)
                 if (binaural.getImpulseResponseSize (k) != loadedLength)
                     return false;

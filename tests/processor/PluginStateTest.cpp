@@ -126,8 +126,7 @@ TEST_F (PluginStateTest, ALoadOnTheHostsThreadAppliesAtOnceAndTheSkinFollowsOnTh
     juce::MemoryBlock savedAtOnce;
 
     // Hosts load projects from threads of their own, and may save or render straight after.
-    std::thread host ([&]
-    {
+    std::thread host ([&] {
         target.setStateInformation (custom.getData(), static_cast<int> (custom.getSize()));
         savedAtOnce = save (target);
     });

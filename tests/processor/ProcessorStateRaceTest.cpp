@@ -25,8 +25,7 @@ TEST (ProcessorStateRace, SavesAndLoadsOnTheHostsThreadWhileTheSkinFlipsAndAudio
     std::atomic<int> saves { 0 }, unreadable { 0 };
     std::atomic<bool> stop { false };
 
-    std::thread audio ([&]
-    {
+    std::thread audio ([&] {
         juce::AudioBuffer<float> buffer (2, 64);
         juce::MidiBuffer midi;
 
@@ -38,8 +37,7 @@ TEST (ProcessorStateRace, SavesAndLoadsOnTheHostsThreadWhileTheSkinFlipsAndAudio
         }
     });
 
-    std::thread host ([&]
-    {
+    std::thread host ([&] {
         for (int i = 0; i < numSaves; ++i)
         {
             juce::MemoryBlock saved;

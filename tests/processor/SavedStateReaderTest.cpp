@@ -81,7 +81,9 @@ TEST (SavedStateReader, DamagedStatesAreRefusedWholeAndPlausibleOnesRestored)
         { "longer than the limit", toBlob (paddedTo (text, SavedStateReader::maximumTextLength + 1)), false },
         { "a comment", toBlob (inserted (text, "<!-- x -->")), false },
         { "a CDATA section", toBlob (inserted (text, "<![CDATA[x]]>")), false },
-        { "a processing instruction inside", toBlob (inserted (text, "<a><?" "?>b</a>")), false },
+        { "a processing instruction inside", toBlob (inserted (text, "<a><?"
+                                                                     "?>b</a>")),
+          false },
         { "an unknown entity", toBlob (inserted (text, "&bogus;")), false },
         { "a numeric entity unterminated at the end", toBlob (text + "&#12"), false },
         // The framework's zero after the text then counts as part of it.

@@ -38,11 +38,25 @@ void* operator new (std::size_t size) { return allocate (size); }
 void* operator new[] (std::size_t size) { return allocate (size); }
 void* operator new (std::size_t size, const std::nothrow_t&) noexcept
 {
-    try { return allocate (size); } catch (...) { return nullptr; }
+    try
+    {
+        return allocate (size);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
 void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
 {
-    try { return allocate (size); } catch (...) { return nullptr; }
+    try
+    {
+        return allocate (size);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
 void* operator new (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
 void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }

@@ -18,13 +18,13 @@ namespace
     double dot (const Vector& a, const Vector& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
     double getDirectivityExponentQ (double exponent) { return 2.0 * exponent + 1.0; }
-}
+} // namespace
 
 BinauralRoomRenderer::BinauralRoomRenderer (const RoomDesign& designToUse, const HrirSet& hrirsToUse)
-    : design (designToUse),
-      hrirs (hrirsToUse),
-      room (designToUse),
-      minimumPhase (designToUse.hrirFftOrder)
+    : design (designToUse)
+    , hrirs (hrirsToUse)
+    , room (designToUse)
+    , minimumPhase (designToUse.hrirFftOrder)
 {
     jassert (hrirs.getFftSize() == minimumPhase.getFftSize());
 }
@@ -107,7 +107,7 @@ BinauralRoomRenderer::Signal BinauralRoomRenderer::renderTail (double directFram
 void BinauralRoomRenderer::applyHighPass (std::vector<double>& signal) const
 {
     auto stages = juce::dsp::FilterDesign<double>::designIIRHighpassHighOrderButterworthMethod (design.highPassHz, design.sampleRate,
-                                                                                                 design.highPassOrder);
+                                                                                                design.highPassOrder);
 
     for (auto* coefficients : stages)
     {

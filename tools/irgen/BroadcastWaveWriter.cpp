@@ -20,7 +20,7 @@ namespace
         std::memcpy (field.get(), text.toRawUTF8(), juce::jmin (fieldSize, text.getNumBytesAsUTF8()));
         stream.write (field.get(), fieldSize);
     }
-}
+} // namespace
 
 juce::MemoryBlock BroadcastWaveWriter::createFile (const juce::AudioBuffer<float>& audio, int sampleRate,
                                                    const juce::String& originationDate, const juce::String& originationTime)

@@ -30,7 +30,7 @@ namespace
 
         return noise;
     }
-}
+} // namespace
 
 DiffuseTail::DiffuseTail (const RoomDesign& designToUse)
     : design (designToUse)
@@ -110,9 +110,7 @@ std::array<std::vector<double>, 2> DiffuseTail::generate (const Envelopes& envel
                 if (frequency >= design.highFrequencyTaperEndHz)
                     weight = 0.0;
                 else if (frequency > design.highFrequencyTaperStartHz)
-                    weight *= 0.5 * (1.0 + std::cos (juce::MathConstants<double>::pi
-                                                     * (frequency - design.highFrequencyTaperStartHz)
-                                                     / (design.highFrequencyTaperEndHz - design.highFrequencyTaperStartHz)));
+                    weight *= 0.5 * (1.0 + std::cos (juce::MathConstants<double>::pi * (frequency - design.highFrequencyTaperStartHz) / (design.highFrequencyTaperEndHz - design.highFrequencyTaperStartHz)));
 
                 bandSpectrum[bin] = (float) weight * ears[ear][bin];
             }

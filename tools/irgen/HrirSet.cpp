@@ -224,7 +224,7 @@ HrirSet::EarResponse HrirSet::getEarResponse (int measurement, int ear) const
         else if (frequency > design.highFrequencyTaperStartHz)
         {
             auto position = (frequency - design.highFrequencyTaperStartHz)
-                            / (design.highFrequencyTaperEndHz - design.highFrequencyTaperStartHz);
+                          / (design.highFrequencyTaperEndHz - design.highFrequencyTaperStartHz);
             taper = 0.5 * (1.0 + std::cos (juce::MathConstants<double>::pi * position));
         }
 

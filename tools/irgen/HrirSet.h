@@ -61,9 +61,9 @@ private:
     int numMeasurements = 0, sourceLength = 0, fftSize = 0;
     double sourceSampleRate = 0.0, sourceRadius = 1.0;
     std::vector<double> azimuths, elevations;
-    std::vector<float> sourceResponses;  // [measurement][ear][sample]
-    std::vector<float> rawMagnitudes;    // [measurement][ear][bin] at the output rate
-    std::vector<double> onsets;          // [measurement][ear]
+    std::vector<float> sourceResponses; // [measurement][ear][sample]
+    std::vector<float> rawMagnitudes;   // [measurement][ear][bin] at the output rate
+    std::vector<double> onsets;         // [measurement][ear]
     std::vector<double> equaliser;
 
     JUCE_DECLARE_NON_COPYABLE (HrirSet)

@@ -54,9 +54,13 @@ namespace
         auto readInt = [data] (int offset) { return (int) juce::ByteOrder::littleEndianInt (data + offset); };
         auto idAt = [data] (int offset) { return juce::String (data + offset, 4); };
 
-        struct Expected { int offset; const char* id; int size; };
-        const Expected chunks[] = { { 0, "RIFF", 769110 }, { 12, "JUNK", 28 }, { 48, "fmt ", 16 },
-                                    { 72, "fact", 4 }, { 84, "bext", 602 }, { 694, "data", 768416 } };
+        struct Expected
+        {
+            int offset;
+            const char* id;
+            int size;
+        };
+        const Expected chunks[] = { { 0, "RIFF", 769110 }, { 12, "JUNK", 28 }, { 48, "fmt ", 16 }, { 72, "fact", 4 }, { 84, "bext", 602 }, { 694, "data", 768416 } };
 
         for (const auto& chunk : chunks)
             ok &= check (idAt (chunk.offset) == chunk.id && readInt (chunk.offset + 4) == chunk.size,
@@ -93,7 +97,8 @@ namespace
 
         for (int channel = 0; channel < 2; ++channel)
             identical &= std::memcmp (readBack.getReadPointer (channel), expected.getReadPointer (channel),
-                                      sizeof (float) * (size_t) design.fileFrames) == 0;
+                                      sizeof (float) * (size_t) design.fileFrames)
+                      == 0;
 
         ok &= check (identical, "samples read back bit for bit");
         return ok;
@@ -241,7 +246,7 @@ namespace
         std::printf ("\n%s\n", ok ? "All checks passed." : "Some checks FAILED.");
         return ok ? 0 : 1;
     }
-}
+} // namespace
 
 } // namespace corvane
 

@@ -4,10 +4,10 @@ namespace corvane
 {
 
 MinimumPhase::MinimumPhase (int fftOrder)
-    : fft (fftOrder),
-      size (1 << fftOrder),
-      timeData ((size_t) size),
-      frequencyData ((size_t) size)
+    : fft (fftOrder)
+    , size (1 << fftOrder)
+    , timeData ((size_t) size)
+    , frequencyData ((size_t) size)
 {
 }
 

@@ -9,7 +9,7 @@ namespace corvane
 {
 
 ResponseAnalyser::ChannelFigures ResponseAnalyser::analyseChannel (const juce::AudioBuffer<float>& response, int channel,
-                                                                    int usedFrames)
+                                                                   int usedFrames)
 {
     ChannelFigures figures;
     const auto* samples = response.getReadPointer (channel);
@@ -70,7 +70,7 @@ std::vector<float> ResponseAnalyser::filterOctaveBand (const juce::AudioBuffer<f
 }
 
 RoomDesign::BandValues ResponseAnalyser::measureBandLevels (const juce::AudioBuffer<float>& response, int channel,
-                                                             double sampleRate)
+                                                            double sampleRate)
 {
     RoomDesign::BandValues levels {};
 
@@ -99,7 +99,7 @@ int ResponseAnalyser::findFirstFrameAbove (const juce::AudioBuffer<float>& respo
 }
 
 RoomDesign::BandValues ResponseAnalyser::measureReverberationTimes (const juce::AudioBuffer<float>& response, int channel,
-                                                                     double sampleRate)
+                                                                    double sampleRate)
 {
     RoomDesign::BandValues times {};
     const auto numSamples = response.getNumSamples();

@@ -31,11 +31,11 @@ struct RoomDesign
     double speedOfSound = 343.0;
 
     // Energy absorption coefficients per surface and band
-    BandValues frontWall   { 0.35, 0.40, 0.50, 0.55, 0.55, 0.55, 0.55, 0.55, 0.55 };
-    BandValues rearWall    { 0.45, 0.50, 0.60, 0.65, 0.70, 0.70, 0.70, 0.70, 0.70 };
-    BandValues sideWalls   { 0.25, 0.28, 0.30, 0.32, 0.35, 0.38, 0.40, 0.40, 0.40 };
-    BandValues floor       { 0.15, 0.12, 0.12, 0.15, 0.20, 0.25, 0.30, 0.30, 0.30 };
-    BandValues ceiling     { 0.35, 0.38, 0.42, 0.45, 0.48, 0.50, 0.50, 0.50, 0.50 };
+    BandValues frontWall { 0.35, 0.40, 0.50, 0.55, 0.55, 0.55, 0.55, 0.55, 0.55 };
+    BandValues rearWall { 0.45, 0.50, 0.60, 0.65, 0.70, 0.70, 0.70, 0.70, 0.70 };
+    BandValues sideWalls { 0.25, 0.28, 0.30, 0.32, 0.35, 0.38, 0.40, 0.40, 0.40 };
+    BandValues floor { 0.15, 0.12, 0.12, 0.15, 0.20, 0.25, 0.30, 0.30, 0.30 };
+    BandValues ceiling { 0.35, 0.38, 0.42, 0.45, 0.48, 0.50, 0.50, 0.50, 0.50 };
 
     // Air, 20 degC / 50 % RH: intensity attenuation in 1/m
     BandValues airAttenuation { 0.00002, 0.00009, 0.00023, 0.00048, 0.0010, 0.0022, 0.0067, 0.023, 0.069 };

@@ -39,7 +39,16 @@ public:
     std::vector<ImageSource> findImageSources (const Vector& source) const;
 
 private:
-    enum Surface { rearSurface, frontSurface, rightSurface, leftSurface, floorSurface, ceilingSurface, numSurfaces };
+    enum Surface
+    {
+        rearSurface,
+        frontSurface,
+        rightSurface,
+        leftSurface,
+        floorSurface,
+        ceilingSurface,
+        numSurfaces
+    };
 
     double getAbsorption (int surface, int band) const;
 
