@@ -1,32 +1,16 @@
 #include "editor/ZemLookAndFeel.h"
 
+#include "support/Desktop.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 
-#if JUCE_LINUX
-    #include <dlfcn.h>
-#endif
-
 using namespace corvane;
 
 namespace
 {
-/** Alert windows always go on the desktop; a bare X server without a window manager raises errors that Xlib
-    would end the process for, unless an error handler ignores them as hosts do. */
-void ignoreXErrors()
-{
-#if JUCE_LINUX
-    using Handler = int (*) (void*, void*);
-    using SetHandler = Handler (*) (Handler);
-
-    if (auto* x11 = dlopen ("libX11.so.6", RTLD_LAZY))
-        if (auto setHandler = reinterpret_cast<SetHandler> (dlsym (x11, "XSetErrorHandler")))
-            setHandler ([] (void*, void*) { return 0; });
-#endif
-}
-
 enum class Box
 {
     message,
@@ -53,7 +37,7 @@ class ZemAlertWindowTest : public testing::TestWithParam<Case>
 protected:
     ZemAlertWindowTest()
     {
-        ignoreXErrors();
+        test::ignoreXErrors();
         juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     }
 

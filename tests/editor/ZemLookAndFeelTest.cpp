@@ -1,14 +1,12 @@
 #include "editor/ZemAlertWindow.h"
 #include "editor/ZemLookAndFeel.h"
 
+#include "support/Desktop.h"
 #include <BinaryData.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
-
-#if JUCE_LINUX
-    #include <dlfcn.h>
-#endif
 
 using namespace corvane;
 
@@ -47,21 +45,6 @@ juce::Rectangle<int> inkBounds (const juce::Image& image)
                                           : bounds.getUnion ({ x, y, 1, 1 });
 
     return bounds;
-}
-
-/** Alert windows always go on the desktop. Hosts and standalone JUCE applications install an X error handler
-    that ignores errors; without one, Xlib ends the process at the first error, and a bare X server without a
-    window manager lacks the atoms that JUCE sets on a new window. */
-void ignoreXErrors()
-{
-#if JUCE_LINUX
-    using Handler = int (*) (void*, void*);
-    using SetHandler = Handler (*) (Handler);
-
-    if (auto* x11 = dlopen ("libX11.so.6", RTLD_LAZY))
-        if (auto setHandler = reinterpret_cast<SetHandler> (dlsym (x11, "XSetErrorHandler")))
-            setHandler ([] (void*, void*) { return 0; });
-#endif
 }
 
 /** The colours of the pixels that the text covers completely (anti-aliased edges blend with nothing). */
@@ -133,7 +116,7 @@ protected:
 
     std::unique_ptr<juce::AlertWindow> createAlertWindow (int numButtons)
     {
-        ignoreXErrors();
+        test::ignoreXErrors();
         return std::unique_ptr<juce::AlertWindow> (lookAndFeel.createAlertWindow (
             "Title", "Message", "Yes", "No", "Cancel", juce::MessageBoxIconType::NoIcon, numButtons, nullptr));
     }
