@@ -82,32 +82,6 @@ TEST_F (MainProcessorTest, SteersTheGainAndTheBinauralStageFromTheParametersEver
     EXPECT_GT (std::abs (rendered.getSample (0, 5) - loud.getSample (0, 5)), 1.0e-3f) << "no longer the dry input";
 }
 
-TEST_F (MainProcessorTest, MonoInputFeedsBothSidesOfWhatFitsThePreparedBlock)
-{
-    prepare (1);
-    settle();
-
-    auto buffer = test::makeNoise (2, blockSize, 0.5f);
-    const auto input = buffer;
-    buffer.clear (1, 0, blockSize);
-    main.processBlock (buffer, midi);
-
-    for (int k = 0; k < blockSize; ++k)
-    {
-        ASSERT_EQ (buffer.getSample (0, k), input.getSample (0, k));
-        ASSERT_EQ (buffer.getSample (1, k), input.getSample (0, k));
-    }
-
-    // Muted, a block longer than prepared shows which samples were processed.
-    parameters.gainDb = -47.99f;
-    settle();
-    auto longBlock = test::makeConstant (2, blockSize + 32, 1.0f);
-    main.processBlock (longBlock, midi);
-    EXPECT_EQ (longBlock.getMagnitude (0, blockSize), 0.0f);
-    EXPECT_EQ (longBlock.getSample (0, blockSize), 1.0f);
-    EXPECT_EQ (longBlock.getSample (1, blockSize + 31), 1.0f);
-}
-
 TEST_F (MainProcessorTest, PreparingAgainKeepsTheGainReachedInsteadOfRampingFromSilence)
 {
     parameters.gainDb = -6.0f;

@@ -174,27 +174,6 @@ TEST_F (PluginProcessorTest, LongHostBlockProcessesOnlyThePreparedSamples)
     EXPECT_EQ (shortOutput.getMagnitude (0, 17), 0.0f);
 }
 
-TEST_F (PluginProcessorTest, MonoInputClearsTheSecondHostChannelAndFeedsBothSides)
-{
-    ASSERT_TRUE (processor.setBusesLayout (makeBusesLayout (1, 2)));
-    prepare();
-    settle();
-
-    auto input = test::makeNoise (2, blockSize, 0.5f, 3);
-    const auto output = process (input);
-
-    for (int k = 0; k < blockSize; ++k)
-    {
-        ASSERT_EQ (output.getSample (0, k), input.getSample (0, k));
-        ASSERT_EQ (output.getSample (1, k), input.getSample (0, k));
-    }
-
-    // Beyond the prepared size the wrapper's samples stay, with the unused output channel silenced.
-    const auto longOutput = process (test::makeConstant (2, blockSize + 8, 1.0f));
-    EXPECT_EQ (longOutput.getSample (0, blockSize + 3), 1.0f);
-    EXPECT_EQ (longOutput.getSample (1, blockSize + 3), 0.0f);
-}
-
 namespace
 {
 /** Instances whose convolution engines have taken over their responses and settled, so that two of them fed the
