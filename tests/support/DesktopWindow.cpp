@@ -1,0 +1,112 @@
+#include "DesktopWindow.h"
+
+#include "Desktop.h"
+
+namespace corvane::test
+{
+DesktopWindow::DesktopWindow (juce::Component& componentToShow)
+    : component (componentToShow)
+{
+    ignoreXErrors();
+    component.addToDesktop (0);
+    component.setVisible (true);
+    time = juce::Time::currentTimeMillis();
+}
+
+DesktopWindow::~DesktopWindow()
+{
+    component.removeFromDesktop();
+}
+
+void DesktopWindow::send (juce::Point<int> position, juce::ModifierKeys modifiers)
+{
+    auto* peer = component.getPeer();
+    jassert (peer != nullptr);
+
+    // JUCE reads the keyboard's modifiers from this global, the mouse buttons from the event.
+    juce::ModifierKeys::currentModifiers = modifiers.withoutMouseButtons();
+
+    // Far apart in time, so that two presses never make a double click unless asked to.
+    time += 1000;
+    peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse,
+                            position.toFloat(),
+                            modifiers,
+                            juce::MouseInputSource::defaultPressure,
+                            juce::MouseInputSource::defaultOrientation,
+                            time);
+}
+
+void DesktopWindow::press (juce::Point<int> position, juce::ModifierKeys modifiers)
+{
+    send (position, {});
+    send (position, modifiers.withFlags (juce::ModifierKeys::leftButtonModifier));
+}
+
+void DesktopWindow::drag (juce::Point<int> position, juce::ModifierKeys modifiers)
+{
+    send (position, modifiers.withFlags (juce::ModifierKeys::leftButtonModifier));
+}
+
+void DesktopWindow::release (juce::Point<int> position, juce::ModifierKeys modifiers)
+{
+    send (position, modifiers.withoutMouseButtons());
+}
+
+void DesktopWindow::wheel (juce::Point<int> position, float deltaY, bool isReversed)
+{
+    send (position, {});
+
+    juce::MouseWheelDetails details {};
+    details.deltaY = deltaY;
+    details.isReversed = isReversed;
+    time += 1000;
+    component.getPeer()->handleMouseWheel (juce::MouseInputSource::InputSourceType::mouse, position.toFloat(), time, details);
+}
+
+void DesktopWindow::doubleClick (juce::Point<int> position)
+{
+    send (position, {});
+
+    for (int click = 0; click < 2; ++click)
+    {
+        time += 50;
+        component.getPeer()->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, position.toFloat(),
+                                               juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier),
+                                               juce::MouseInputSource::defaultPressure,
+                                               juce::MouseInputSource::defaultOrientation, time);
+        time += 50;
+        component.getPeer()->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, position.toFloat(), {},
+                                               juce::MouseInputSource::defaultPressure,
+                                               juce::MouseInputSource::defaultOrientation, time);
+    }
+}
+
+juce::Image DesktopWindow::snapshot() const
+{
+    return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
+}
+
+ParameterRecorder::ParameterRecorder (juce::AudioProcessorParameter& parameterToWatch)
+    : parameter (parameterToWatch)
+{
+    parameter.addListener (this);
+}
+
+ParameterRecorder::~ParameterRecorder()
+{
+    parameter.removeListener (this);
+}
+
+void ParameterRecorder::parameterValueChanged (int, float newValue)
+{
+    values.push_back (newValue);
+
+    if (gestureBegins == gestureEnds)
+        ++valuesOutsideAGesture;
+}
+
+void ParameterRecorder::parameterGestureChanged (int, bool gestureIsStarting)
+{
+    ++(gestureIsStarting ? gestureBegins : gestureEnds);
+}
+} // namespace corvane::test
