@@ -29,22 +29,20 @@ bool pumpUntil (Condition&& done)
 TEST (MessageThreadUpdater, RunsAtOnceOnTheMessageThreadAndOnlyThereWhenAskedFromAnother)
 {
     std::atomic<int> runs { 0 }, runsOffTheMessageThread { 0 };
-    MessageThreadUpdater updater ([&]
-                                  {
-                                      ++runs;
-                                      if (! juce::MessageManager::existsAndIsCurrentThread())
-                                          ++runsOffTheMessageThread;
-                                  });
+    MessageThreadUpdater updater ([&] {
+        ++runs;
+        if (! juce::MessageManager::existsAndIsCurrentThread())
+            ++runsOffTheMessageThread;
+    });
 
     updater.requestUpdate();
     EXPECT_EQ (runs.load(), 1);
 
     // Many requests from an audio thread between two ticks make one update.
-    std::thread audio ([&]
-                       {
-                           for (int i = 0; i < 1000; ++i)
-                               updater.requestUpdate();
-                       });
+    std::thread audio ([&] {
+        for (int i = 0; i < 1000; ++i)
+            updater.requestUpdate();
+    });
     audio.join();
     EXPECT_EQ (runs.load(), 1) << "nothing runs until the message thread gets to it";
 
