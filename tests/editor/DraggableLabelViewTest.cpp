@@ -4,6 +4,8 @@
 
 #include "support/DesktopWindow.h"
 
+#include "support/TestSignals.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -12,20 +14,6 @@ using namespace corvane;
 
 namespace
 {
-/** Pumps the message loop until done() holds; only a real failure takes the 30 s. */
-template <typename Condition>
-bool pumpUntil (Condition&& done)
-{
-    for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; ! done();)
-    {
-        if (juce::Time::getMillisecondCounter() > deadline)
-            return false;
-
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-    }
-
-    return true;
-}
 
 /** "Master Gain" (-48 to +12 dB, default 0 dB, normalised 0.8) shown at the value label's design size. */
 class DraggableLabelViewTest : public testing::Test
@@ -135,5 +123,5 @@ TEST_F (DraggableLabelViewTest, OnlyItsOwnParameterChangesTheTextAndOnlyOnTheMes
     std::thread host ([this] { parameter.setValueNotifyingHost (0.5f); });
     host.join();
     EXPECT_EQ (text(), "-33.0 dB") << "changed off the message thread";
-    EXPECT_TRUE (pumpUntil ([this] { return text() == "-18.0 dB"; }));
+    EXPECT_TRUE (test::pumpMessagesUntil ([this] { return text() == "-18.0 dB"; }));
 }

@@ -1,5 +1,7 @@
 #include "editor/MessageThreadUpdater.h"
 
+#include "support/TestSignals.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,24 +9,6 @@
 #include <thread>
 
 using namespace corvane;
-
-namespace
-{
-/** Pumps the message loop until done() holds; only a real failure takes the 30 s. */
-template <typename Condition>
-bool pumpUntil (Condition&& done)
-{
-    for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; ! done();)
-    {
-        if (juce::Time::getMillisecondCounter() > deadline)
-            return false;
-
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-    }
-
-    return true;
-}
-} // namespace
 
 TEST (MessageThreadUpdater, RunsAtOnceOnTheMessageThreadAndOnlyThereWhenAskedFromAnother)
 {
@@ -46,7 +30,7 @@ TEST (MessageThreadUpdater, RunsAtOnceOnTheMessageThreadAndOnlyThereWhenAskedFro
     audio.join();
     EXPECT_EQ (runs.load(), 1) << "nothing runs until the message thread gets to it";
 
-    EXPECT_TRUE (pumpUntil ([&] { return runs.load() == 2; }));
+    EXPECT_TRUE (test::pumpMessagesUntil ([&] { return runs.load() == 2; }));
     juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
     EXPECT_EQ (runs.load(), 2);
     EXPECT_EQ (runsOffTheMessageThread.load(), 0);
@@ -64,6 +48,6 @@ TEST (MessageThreadUpdater, AnUpdateStillPendingWhenItsOwnerGoesNeverRuns)
     // A marker posted now runs after any tick that was already due.
     auto markerRan = std::make_shared<std::atomic<bool>> (false);
     juce::Timer::callAfterDelay (100, [markerRan] { markerRan->store (true); });
-    EXPECT_TRUE (pumpUntil ([&] { return markerRan->load(); }));
+    EXPECT_TRUE (test::pumpMessagesUntil ([&] { return markerRan->load(); }));
     EXPECT_FALSE (ran->load());
 }

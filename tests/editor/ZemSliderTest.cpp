@@ -4,6 +4,8 @@
 
 #include "support/DesktopWindow.h"
 
+#include "support/TestSignals.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -12,20 +14,6 @@ using namespace corvane;
 
 namespace
 {
-/** Pumps the message loop until done() holds; only a real failure takes the 30 s. */
-template <typename Condition>
-bool pumpUntil (Condition&& done)
-{
-    for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; ! done();)
-    {
-        if (juce::Time::getMillisecondCounter() > deadline)
-            return false;
-
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-    }
-
-    return true;
-}
 
 bool samePixels (const juce::Image& a, const juce::Image& b)
 {
@@ -172,5 +160,5 @@ TEST_F (ZemSliderTest, HostAutomationFromAnotherThreadMovesTheThumbOnlyOnTheMess
     host.join();
     EXPECT_TRUE (samePixels (window->snapshot(), before)) << "moved off the message thread";
 
-    EXPECT_TRUE (pumpUntil ([&] { return ! samePixels (window->snapshot(), before); }));
+    EXPECT_TRUE (test::pumpMessagesUntil ([&] { return ! samePixels (window->snapshot(), before); }));
 }
