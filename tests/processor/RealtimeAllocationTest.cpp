@@ -1,9 +1,14 @@
+#include "editor/ControlView.h"
+#include "editor/DraggableLabelView.h"
+#include "editor/ZemSlider.h"
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
 #include "support/AllocationCounter.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace corvane;
 
@@ -57,4 +62,35 @@ TEST (RealtimeRules, ProcessBlockNeverAllocatesMonoOrShortOrLongBlocks)
 
     EXPECT_EQ (countAllocationsWhileProcessing (processor, 100, 2), 0u);
     EXPECT_EQ (countAllocationsWhileProcessing (processor, 1024, 2), 0u);
+}
+
+TEST (RealtimeRules, OpenViewsFollowHostAutomationWithoutAllocatingOnTheAudioThread)
+{
+    AudioPluginAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 512);
+    auto& apvts = processor.getApvtsManager().getApvts();
+
+    // Every view that listens to a parameter, as an open editor has them.
+    DraggableLabelView label (apvts, masterGainParameterID);
+    ZemSlider slider (apvts, masterGainParameterID);
+    ControlView controlBar (apvts, processor.getConfigState());
+
+    std::size_t allocations = 0;
+    std::thread audio ([&] {
+        auto buffer = test::makeNoise (2, 512, 0.5f);
+        juce::MidiBuffer midi;
+        test::ScopedAllocationCounter counter;
+
+        for (int i = 0; i < 200; ++i)
+        {
+            apvts.getParameter (masterGainParameterID)->setValueNotifyingHost ((float) (i % 50) / 50.0f);
+            apvts.getParameter (zemOnParameterID)->setValueNotifyingHost ((float) (i % 2));
+            processor.processBlock (buffer, midi);
+        }
+
+        allocations = counter.getCount();
+    });
+    audio.join();
+
+    EXPECT_EQ (allocations, 0u);
 }
