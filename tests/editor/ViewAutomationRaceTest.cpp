@@ -25,18 +25,17 @@ TEST (ViewAutomationRace, AutomationFromTheAudioThreadWhileViewsAreDrawnAndDestr
     std::atomic<int> automated { 0 };
 
     // The host's automation, as JUCE's wrapper applies it on the audio thread: no gestures.
-    std::thread audio ([&]
-                       {
-                           juce::Random random (5);
+    std::thread audio ([&] {
+        juce::Random random (5);
 
-                           while (! stop.load())
-                           {
-                               gain->setValueNotifyingHost (random.nextFloat());
-                               zemOn->setValueNotifyingHost (random.nextBool() ? 1.0f : 0.0f);
-                               ++automated;
-                               std::this_thread::yield();
-                           }
-                       });
+        while (! stop.load())
+        {
+            gain->setValueNotifyingHost (random.nextFloat());
+            zemOn->setValueNotifyingHost (random.nextBool() ? 1.0f : 0.0f);
+            ++automated;
+            std::this_thread::yield();
+        }
+    });
 
     juce::Image canvas (juce::Image::ARGB, 200, 600, true);
 

@@ -103,8 +103,7 @@ TEST (ViewComposition, BothSkinsAtTheSmallestAndTheDesignSize)
 
             // Audio keeps coming while the analysers and the meters tick, until the input meter has clipped.
             const auto clipMarkAt = views.inputMeter.getBoundsInParent().getTopLeft() + juce::Point<int> (2, 2);
-            auto clipMarkLit = [&]
-            {
+            auto clipMarkLit = [&] {
                 const auto colour = window.snapshot().getPixelAt (clipMarkAt.x, clipMarkAt.y);
                 return colour.getRed() > colour.getBlue() + 50;
             };
