@@ -23,7 +23,7 @@ version=$("$clang_format" --version | sed -n 's/.*version \([0-9]*\).*/\1/p')
 files=()
 while IFS= read -r -d '' file; do
     files+=("$file")
-done < <(git ls-files -z -- '*.cpp' '*.h' \
+done < <(git ls-files -z -co --exclude-standard -- '*.cpp' '*.h' \
     | grep -zE '^(interfaces|processor|dsp|editor|scope|tests|tools|bench)/' \
     | grep -zvE '^tests/fuzz/(corpus|regressions)/|(^|/)(third[-_]?party|external|vendor|JuceLibraryCode)/|(^|/)BinaryData[^/]*$' \
     || true)
