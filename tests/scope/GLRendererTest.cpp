@@ -2,6 +2,7 @@
 #include "processor/AudioPluginAudioProcessor.h"
 #include "scope/GLRenderer.h"
 #include "support/DesktopWindow.h"
+#include "support/GLTestContext.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,15 @@ struct FakeState : IProcessorStateProvider
     float getNormalisedValue (juce::String) override { return 0.0f; }
     juce::String getText (juce::String) override { return {}; }
     float getDefaultValue (juce::String) override { return 0.0f; }
-    bool getBoolValue (juce::String) override { return true; }
+    bool getBoolValue (juce::String) override { return zemOn; }
     void addParameterListener (juce::StringRef, juce::AudioProcessorValueTreeState::Listener*) override {}
     void removeParameterListener (juce::StringRef, juce::AudioProcessorValueTreeState::Listener*) override {}
+
+    std::atomic<bool> zemOn { true };
 };
 
-/** A ring that always has `ready` samples and remembers what the latest frame took from it. */
+/** A ring that always has `ready` samples, `level` in both ears from the left loudspeaker and silence from the
+    right, and remembers what the latest frame took from it. */
 struct FakeRing : IAudioSampleProvider
 {
     int getNumReady() override
@@ -37,12 +41,17 @@ struct FakeRing : IAudioSampleProvider
     bool read (juce::AudioBuffer<float>& destination) override
     {
         readLength = destination.getNumSamples();
+        destination.clear();
+        for (auto channel : { 0, 2 })
+            juce::FloatVectorOperations::fill (destination.getWritePointer (channel), level, destination.getNumSamples());
+
         return true;
     }
 
     void skip (int numSamples) override { skipped = numSamples; }
 
     std::atomic<int> ready { 0 }, skipped { 0 }, readLength { 0 };
+    std::atomic<float> level { 0.0f };
 };
 
 /** A renderer shown in a window with the context attached, as the editor has it; frames come when asked for. */
@@ -97,6 +106,54 @@ TEST (GLRenderer, DrawsOnlyTheNewestSamplesOfTheRing)
     }
 }
 
+TEST (GLRenderer, DrawsEachPointWhereTheLayoutPutsItOverTheBackground)
+{
+    struct Case
+    {
+        bool zemOn;
+        float level;
+        juce::Point<float> position; // in the viewport's -1..1 square, y upwards
+    };
+
+    ShownRenderer scope;
+    const auto read = [&] {
+        std::vector<juce::PixelARGB> pixels;
+        scope.context.executeOnGLThread ([&] (juce::OpenGLContext&) {
+            scope.renderer->renderOpenGL();
+            pixels = test::readPixels (120, 90);
+        },
+                                         true);
+        return pixels;
+    };
+
+    // Quiet, the left loudspeaker's sound sits high in its fan, its height scaled by the aspect ratio 120 / 90; off,
+    // the left output lies on the bottom line, inward from the left edge by its level.
+    for (auto c : { Case { true, 0.01f, { -0.6146f, 0.2514f * 4.0f / 3.0f } }, Case { false, -0.2f, { -0.8f, -0.9f } } })
+    {
+        scope.state.zemOn = c.zemOn;
+        scope.fakeRing.level = c.level;
+        scope.fakeRing.ready = 0;
+        const auto before = read();
+        scope.fakeRing.ready = 1;
+        const auto after = read();
+
+        juce::Point<float> sum;
+        int changed = 0;
+        for (size_t i = 0; i < after.size(); ++i)
+        {
+            if (after[i].getGreen() > before[i].getGreen() + 40)
+            {
+                sum += { (float) (i % 120), (float) (i / 120) };
+                ++changed;
+            }
+        }
+
+        ASSERT_GT (changed, 0) << c.zemOn;
+        const auto expected = juce::Point<float> ((c.position.x + 1.0f) * 60.0f - 0.5f, (c.position.y + 1.0f) * 45.0f - 0.5f);
+        EXPECT_LT ((sum / (float) changed).getDistanceFrom (expected), 1.5f) << c.zemOn << ": " << (sum / (float) changed).toString();
+    }
+}
+
 TEST (GLRenderer, RebuildsTheTrailImageForEveryNewSizeOrScale)
 {
     struct Case
@@ -127,39 +184,35 @@ TEST (GLRenderer, RebuildsTheTrailImageForEveryNewSizeOrScale)
     }
 }
 
-TEST (GLRenderer, ReleasesEveryGLObjectWhenHiddenAndSurvivesAProgramThatFailsToBuild)
+TEST (GLRenderer, LetsEveryGLObjectGoWhenHiddenAndSurvivesAProgramThatFailsToBuild)
 {
     struct Case
     {
-        const char* name;
         const char* vertexText;
         bool draws;
     };
 
-    for (auto c : { Case { "the scope's program", vertexShaderSource, true },
-                    Case { "not GLSL", "this is not a shader", false },
-                    Case { "nothing to link", "attribute vec4 position;", false } })
+    for (auto c : { Case { vertexShaderSource, true }, Case { "not GLSL", false }, Case { "attribute vec4 position;", false } })
     {
-        SCOPED_TRACE (c.name);
+        SCOPED_TRACE (c.vertexText);
         ShownRenderer scope (c.vertexText);
-        auto& renderer = *scope.renderer;
+        auto& r = *scope.renderer;
+        const auto numBuilt = [&r] {
+            return (r.shader != nullptr) + (r.particles != nullptr) + (r.fillRectangle != nullptr) + (r.attributes != nullptr)
+                 + (r.uniforms != nullptr) + r.frameBuffer.isValid() + (r.backgroundTexture.getTextureID() != 0);
+        };
 
+        // The About overlay hides the scope, twice: each showing builds everything anew, or all but the program's part.
         for (int showing = 0; showing < 2; ++showing)
         {
             ASSERT_TRUE (scope.awaitFrames());
-            EXPECT_EQ (renderer.getLastFrame().drew, c.draws);
-            EXPECT_EQ (renderer.shader != nullptr && renderer.particles != nullptr && renderer.fillRectangle != nullptr
-                           && renderer.attributes != nullptr && renderer.uniforms != nullptr,
-                       c.draws);
-            EXPECT_TRUE (renderer.frameBuffer.isValid() && renderer.backgroundTexture.getTextureID() != 0);
+            EXPECT_EQ (r.getLastFrame().drew, c.draws);
+            EXPECT_EQ (numBuilt(), c.draws ? 7 : 2);
 
-            // The About overlay hides the scope: the context lets everything go, and builds it anew on showing.
-            renderer.setVisible (false);
+            r.setVisible (false);
             ASSERT_FALSE (scope.context.isAttached());
-            EXPECT_TRUE (renderer.shader == nullptr && renderer.particles == nullptr && renderer.fillRectangle == nullptr
-                         && renderer.attributes == nullptr && renderer.uniforms == nullptr);
-            EXPECT_FALSE (renderer.frameBuffer.isValid() || renderer.backgroundTexture.getTextureID() != 0);
-            renderer.setVisible (true);
+            EXPECT_EQ (numBuilt(), 0);
+            r.setVisible (true);
         }
     }
 }
