@@ -1,3 +1,4 @@
+#include "dsp/ProcessorBase.h"
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
 #include "scope/GLRenderer.h"
@@ -13,20 +14,6 @@ using namespace corvane;
 
 namespace
 {
-struct FakeState : IProcessorStateProvider
-{
-    float getValue (juce::String) override { return 0.0f; }
-    int getIntValue (juce::String) override { return 0; }
-    float getNormalisedValue (juce::String) override { return 0.0f; }
-    juce::String getText (juce::String) override { return {}; }
-    float getDefaultValue (juce::String) override { return 0.0f; }
-    bool getBoolValue (juce::String) override { return zemOn; }
-    void addParameterListener (juce::StringRef, juce::AudioProcessorValueTreeState::Listener*) override {}
-    void removeParameterListener (juce::StringRef, juce::AudioProcessorValueTreeState::Listener*) override {}
-
-    std::atomic<bool> zemOn { true };
-};
-
 /** A ring that always has `ready` samples, `level` in both ears from the left loudspeaker and silence from the
     right, and remembers what the latest frame took from it. */
 struct FakeRing : IAudioSampleProvider
@@ -76,7 +63,8 @@ struct ShownRenderer
         });
     }
 
-    FakeState state;
+    ProcessorBase parameterOwner;
+    ApvtsManager state { parameterOwner, nullptr };
     FakeRing fakeRing;
     juce::OpenGLContext context;
     juce::Component window;
@@ -130,7 +118,7 @@ TEST (GLRenderer, DrawsEachPointWhereTheLayoutPutsItOverTheBackground)
     // the left output lies on the bottom line, inward from the left edge by its level.
     for (auto c : { Case { true, 0.01f, { -0.6146f, 0.2514f * 4.0f / 3.0f } }, Case { false, -0.2f, { -0.8f, -0.9f } } })
     {
-        scope.state.zemOn = c.zemOn;
+        scope.state.setBoolValue (zemOnParameterID, c.zemOn);
         scope.fakeRing.level = c.level;
         scope.fakeRing.ready = 0;
         const auto before = read();
