@@ -1,6 +1,7 @@
 #include "processor/AudioPluginAudioProcessor.h"
 
 #include "dsp/ProcessingGraph.h"
+#include "editor/AudioPluginAudioProcessorEditor.h"
 #include "interfaces/ParameterIds.h"
 #include "processor/SavedStateReader.h"
 
@@ -72,6 +73,11 @@ AudioPluginAudioProcessor::~AudioPluginAudioProcessor()
     sharedApplicationState.reset();
     configState.removeListener (this);
     masterReference.clear();
+}
+
+juce::AudioProcessorEditor* AudioPluginAudioProcessor::createEditor()
+{
+    return new AudioPluginAudioProcessorEditor (*this, apvtsManager.get());
 }
 
 const juce::String AudioPluginAudioProcessor::getProgramName (int)
