@@ -35,12 +35,12 @@ std::string repeat (int count, char c) { return std::string (static_cast<size_t>
 class LevelMeterViewTest : public testing::Test
 {
 protected:
-    // 80 pixels tall leaves a 72-pixel bar area under the 8-pixel strip: one row per dB.
-    void makeMeter (int width, int height = 80, LevelMeterView::Mode mode = LevelMeterView::Mode::output)
+    // As wide as at the design size; 80 pixels tall leaves a 72-pixel bar area under the 8-pixel strip.
+    void makeMeter (LevelMeterView::Mode mode = LevelMeterView::Mode::output)
     {
         meter = std::make_unique<LevelMeterView> (&levels, mode);
         meter->setClock ([this] { return now; });
-        meter->setBounds (0, 0, width, height);
+        meter->setBounds (0, 0, 42, 80);
         meter->setVisible (true);
         meter->setCachedComponentImage (counter = new RepaintCounter());
     }
@@ -52,34 +52,30 @@ protected:
         meter->timerCallback();
     }
 
-    /** One pixel row as text: ' ' not painted, '.' background (45, 45, 45), 'B' the blue bar, 'R' a lit clip
-        mark or the red bar of an over. */
-    std::string row (int y) const
+    /** The pixels of an area, row by row, as text: ' ' not painted, '.' background (45, 45, 45), 'B' the blue
+        bar, 'R' a lit clip mark or the red bar of an over. */
+    std::string pixels (juce::Rectangle<int> area) const
     {
         const auto image = meter->createComponentSnapshot (meter->getLocalBounds());
         std::string text;
 
-        for (int x = 0; x < image.getWidth(); ++x)
+        for (int y = area.getY(); y < area.getBottom(); ++y)
         {
-            const auto c = image.getPixelAt (x, y);
-            text += c.getAlpha() == 0                     ? ' '
-                  : c == juce::Colour (45, 45, 45)        ? '.'
-                  : c.getBlue() > 150 && c.getRed() < 80  ? 'B'
-                  : c.getRed() > 190 && c.getBlue() < 130 ? 'R'
-                                                          : '?';
+            for (int x = area.getX(); x < area.getRight(); ++x)
+            {
+                const auto c = image.getPixelAt (x, y);
+                text += c.getAlpha() == 0                     ? ' '
+                      : c == juce::Colour (45, 45, 45)        ? '.'
+                      : c.getBlue() > 150 && c.getRed() < 80  ? 'B'
+                      : c.getRed() > 190 && c.getBlue() < 130 ? 'R'
+                                                              : '?';
+            }
         }
 
         return text;
     }
 
-    /** The first row of column x that shows a bar, or the view's height when the bar is empty. */
-    int barTop (int x) const
-    {
-        int y = 8;
-        while (y < meter->getHeight() && row (y)[(size_t) x] == '.')
-            ++y;
-        return y;
-    }
+    std::string row (int y) const { return pixels ({ 0, y, meter->getWidth(), 1 }); }
 
     FakeLevels levels;
     std::chrono::steady_clock::time_point now {};
@@ -88,78 +84,40 @@ protected:
 };
 } // namespace
 
-TEST_F (LevelMeterViewTest, BarsFallSeventyTwoDecibelsPerSecondOfSteadyClockTimeUntilAHigherLevelArrives)
+TEST_F (LevelMeterViewTest, OneBarPerChannelOfItsSideRedAboveZeroDecibels)
 {
     struct Case
     {
         const char* what;
-        int ticks;
-        std::chrono::microseconds tickInterval;
-        float level;
-        int expectedTop; // 80: empty
-    };
-
-    const Case cases[] = {
-        { "a quarter of a second: 18 dB", 1, 250ms, 0.0f, 26 },
-        { "twenty ticks of 25 ms: 36 dB", 20, 25ms, 0.0f, 44 },
-        { "a level of -20 dB stops the fall there", 20, 25ms, 0.1f, 28 },
-        { "one second empties the bar", 30, 33334us, 0.0f, 80 },
-        { "a message thread blocked for 3 s drops the bar to the new peak at once", 1, 3000ms, 0.01f, 48 },
-    };
-
-    makeMeter (42);
-
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.what);
-        tickAfter (33ms, { 1.0f, 1.0f });
-
-        for (int tick = 0; tick < c.ticks; ++tick)
-            tickAfter (c.tickInterval, { c.level, c.level });
-
-        EXPECT_EQ (barTop (10), c.expectedTop);
-    }
-}
-
-TEST_F (LevelMeterViewTest, BarsFollowTheChannelCountAndTheWidth)
-{
-    struct Case
-    {
-        const char* what;
-        int width, height;
         LevelMeterView::Mode mode;
         juce::Array<float> earlier, levels;
         std::string markRow, areaTopRow;
     };
 
-    const auto bar = repeat (20, 'B'), mark = repeat (20, 'R'), unlit = repeat (20, '.');
+    const auto bar = repeat (20, 'B'), mark = repeat (20, 'R');
     const Case cases[] = {
-        { "stereo output, one column of gap right of each bar", 42, 80, LevelMeterView::Mode::output, {}, { 1.0f, 1.0f }, mark + " " + mark + " ", bar + "." + bar + "." },
-        { "mono input: one bar", 42, 80, LevelMeterView::Mode::input, {}, { 1.0f }, repeat (41, 'R') + " ", repeat (41, 'B') + "." },
-        { "0 dB fills the bar in blue, above it in red; both light the mark", 42, 80, LevelMeterView::Mode::output, {}, { 1.0f, 2.0f }, mark + " " + mark + " ", bar + "." + repeat (20, 'R') + "." },
-        { "-6 dB neither fills the bar nor lights the mark", 42, 80, LevelMeterView::Mode::output, {}, { 1.0f, 0.5f }, mark + " " + unlit + " ", bar + "." + unlit + "." },
-        { "two pixels wide: no gap", 2, 80, LevelMeterView::Mode::output, {}, { 1.0f, 0.0f }, "R.", "B." },
-        { "one pixel wide: the loudest of both, marked if either clipped", 1, 80, LevelMeterView::Mode::output, {}, { 0.0f, 1.0f }, "R", "B" },
-        { "no channels: nothing drawn", 42, 80, LevelMeterView::Mode::output, {}, {}, repeat (42, ' '), repeat (42, ' ') },
-        { "eight pixels tall: the marks alone", 42, 8, LevelMeterView::Mode::output, {}, { 1.0f, 0.0f }, mark + " " + unlit + " ", repeat (42, ' ') },
-        { "a mono input after stereo overs: one empty bar, no mark", 42, 80, LevelMeterView::Mode::output, { 1.0f, 1.0f }, { 0.0f }, repeat (41, '.') + " ", repeat (42, '.') },
+        { "mono input: one bar", LevelMeterView::Mode::input, {}, { 1.0f }, repeat (41, 'R') + " ", repeat (41, 'B') + "." },
+        { "stereo output, a column of gap after each bar: 0 dB fills it in blue, more in red; both light the mark", LevelMeterView::Mode::output, {}, { 1.0f, 2.0f }, mark + " " + mark + " ", bar + "." + repeat (20, 'R') + "." },
+        { "a mono input after stereo overs: one empty bar, no mark", LevelMeterView::Mode::output, { 1.0f, 1.0f }, { 0.0f }, repeat (41, '.') + " ", repeat (42, '.') },
     };
 
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
-        makeMeter (c.width, c.height, c.mode);
+        makeMeter (c.mode);
         // A meter that read the other side would show the previous case's channels.
         for (const auto& tickLevels : { c.earlier, c.levels })
             tickAfter (33ms, tickLevels, c.mode);
 
         EXPECT_EQ (row (2), c.markRow);
-        EXPECT_EQ (row (juce::jmin (8, c.height - 1)), c.areaTopRow);
+        EXPECT_EQ (row (8), c.areaTopRow);
     }
 }
 
-TEST_F (LevelMeterViewTest, RepaintsOnlyWhenWhatItDrawsChangesAndOnlyAPressClearsTheClipMark)
+TEST_F (LevelMeterViewTest, FallsSeventyTwoDecibelsPerSecondRepaintsOnlyForANewPictureAndAPressClearsTheMark)
 {
+    constexpr auto empty = std::string::npos;
+
     struct Step
     {
         const char* what;
@@ -167,24 +125,25 @@ TEST_F (LevelMeterViewTest, RepaintsOnlyWhenWhatItDrawsChangesAndOnlyAPressClear
         juce::Array<float> levels;
         int expectedRepaints;
         bool leftMarkLit;
+        size_t leftBarTop; // one row per dB below the strip's 8
     };
 
     const Step steps[] = {
-        { "resting on the floor", 33ms, { 0.0f, 0.0f }, 0, false },
-        { "a rise", 33ms, { 0.5f, 0.25f }, 1, false },
-        { "the same levels", 33ms, { 0.5f, 0.25f }, 0, false },
-        { "a change too small to move a pixel", 33ms, { 0.5001f, 0.25f }, 0, false },
-        { "a fall", 100ms, { 0.0f, 0.0f }, 1, false },
-        { "back at rest", 2s, { 0.0f, 0.0f }, 1, false },
-        { "resting again", 33ms, { 0.0f, 0.0f }, 0, false },
-        { "full scale lights a mark", 33ms, { 1.0f, 0.0f }, 1, true },
-        { "held at full scale", 33ms, { 1.0f, 0.0f }, 0, true },
-        { "the mark outlives the level", 5s, { 0.0f, 0.0f }, 1, true },
-        { "a press clears it", 0s, {}, 1, false },
-        { "a press with no mark lit", 0s, {}, 0, false },
+        { "resting on the floor", 33ms, { 0.0f, 0.0f }, 0, false, empty },
+        { "a rise to -6 dB", 33ms, { 0.5f, 0.0f }, 1, false, 14 },
+        { "the same levels", 33ms, { 0.5f, 0.0f }, 0, false, 14 },
+        { "a change too small to move a pixel", 33ms, { 0.5001f, 0.0f }, 0, false, 14 },
+        { "full scale lights a mark", 33ms, { 1.0f, 0.0f }, 1, true, 8 },
+        { "held at full scale", 33ms, { 1.0f, 0.0f }, 0, true, 8 },
+        { "a quarter of a second falls 18 dB", 250ms, { 0.0f, 0.0f }, 1, true, 26 },
+        { "-20 dB stops the fall there", 250ms, { 0.1f, 0.0f }, 1, true, 28 },
+        { "a message thread blocked for 3 s drops the bar to the new peak at once", 3s, { 0.01f, 0.0f }, 1, true, 48 },
+        { "the mark outlives the level", 2s, { 0.0f, 0.0f }, 1, true, empty },
+        { "a press clears it", 0s, {}, 1, false, empty },
+        { "a press with no mark lit", 0s, {}, 0, false, empty },
     };
 
-    makeMeter (42);
+    makeMeter();
     test::DesktopWindow window (*meter);
 
     for (const auto& step : steps)
@@ -198,11 +157,12 @@ TEST_F (LevelMeterViewTest, RepaintsOnlyWhenWhatItDrawsChangesAndOnlyAPressClear
         }
         else
         {
-            window.press ({ 30, 40 }, juce::ModifierKeys::ctrlModifier);
+            window.press ({ 30, 40 });
             window.release ({ 30, 40 });
         }
 
         EXPECT_EQ (counter->requests, step.expectedRepaints);
         EXPECT_EQ (row (2), repeat (20, step.leftMarkLit ? 'R' : '.') + " " + repeat (20, '.') + " ");
+        EXPECT_EQ (pixels ({ 10, 0, 1, 80 }).find ('B'), step.leftBarTop);
     }
 }

@@ -109,4 +109,43 @@ void ParameterRecorder::parameterGestureChanged (int, bool gestureIsStarting)
 {
     ++(gestureIsStarting ? gestureBegins : gestureEnds);
 }
+
+testing::AssertionResult sawEditsInOwnGestures (const ParameterRecorder& host, const std::vector<float>& expected)
+{
+    const auto count = (int) expected.size();
+    auto same = host.values.size() == expected.size() && host.gestureBegins == count && host.gestureEnds == count
+             && host.valuesOutsideAGesture == 0;
+
+    for (size_t i = 0; same && i < expected.size(); ++i)
+        same = std::abs (host.values[i] - expected[i]) < 1.0e-5f;
+
+    if (same)
+        return testing::AssertionSuccess();
+
+    auto failure = testing::AssertionFailure() << "the host saw {";
+
+    for (auto value : host.values)
+        failure << " " << value;
+
+    failure << " } in " << host.gestureBegins << " begins and " << host.gestureEnds << " ends, "
+            << host.valuesOutsideAGesture << " outside a gesture; expected {";
+
+    for (auto value : expected)
+        failure << " " << value;
+
+    return failure << " }, one gesture each";
+}
+
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y).getARGB() != b.getPixelAt (x, y).getARGB())
+                return false;
+
+    return true;
+}
 } // namespace corvane::test

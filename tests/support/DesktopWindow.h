@@ -3,6 +3,8 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <gtest/gtest.h>
+
 namespace corvane::test
 {
 /** Puts a component on the desktop (of the X server the tests run in) for as long as it lives, and sends it
@@ -50,4 +52,11 @@ private:
 
     juce::AudioProcessorParameter& parameter;
 };
+
+/** Whether the host saw exactly these values, each inside a gesture of its own: hosts in touch or latch mode
+    drop an edit made outside one. */
+testing::AssertionResult sawEditsInOwnGestures (const ParameterRecorder& host, const std::vector<float>& expected);
+
+/** Whether two pictures have the same size and every pixel alike. */
+bool samePixels (const juce::Image& a, const juce::Image& b);
 } // namespace corvane::test
