@@ -1,7 +1,6 @@
 #include "editor/ZemAlertWindow.h"
 #include "editor/ZemLookAndFeel.h"
 
-#include "support/Desktop.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +17,6 @@ class ZemAlertWindowTest : public testing::Test
 protected:
     ZemAlertWindowTest()
     {
-        test::ignoreXErrors();
         juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     }
 

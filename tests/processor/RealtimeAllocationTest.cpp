@@ -3,7 +3,9 @@
 #include "editor/ZemSlider.h"
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
+#include "scope/GLRenderer.h"
 #include "support/AllocationCounter.h"
+#include "support/GLTestContext.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -92,5 +94,47 @@ TEST (RealtimeRules, OpenViewsFollowHostAutomationWithoutAllocatingOnTheAudioThr
     });
     audio.join();
 
+    EXPECT_EQ (allocations, 0u);
+}
+
+TEST (RealtimeRules, TheScopeDrawsAFrameWithoutAllocating)
+{
+    AudioPluginAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 512);
+
+    juce::OpenGLContext context;
+    juce::Component window;
+    window.setSize (200, 160);
+    GLRenderer renderer (processor.getApvtsManager(), processor, context);
+    renderer.setBounds (window.getLocalBounds());
+    window.addAndMakeVisible (renderer);
+    window.addToDesktop (0);
+    window.setVisible (true);
+    ASSERT_TRUE (test::pumpMessagesUntil ([&] { return renderer.getLastFrame().count > 0; }));
+
+    auto buffer = test::makeNoise (2, 512, 0.05f);
+    juce::MidiBuffer midi;
+    std::size_t allocations = 0;
+
+    // The first frames compile the software renderer's shaders for each state; what follows is the steady frame.
+    for (int frame = 0; frame < 60; ++frame)
+    {
+        processor.getApvtsManager().setBoolValue (zemOnParameterID, frame % 20 < 10);
+        processor.processBlock (buffer, midi);
+
+        context.executeOnGLThread (
+            [&] (juce::OpenGLContext&) {
+                test::ScopedAllocationCounter counter;
+                renderer.renderOpenGL();
+
+                if (frame >= 30)
+                    allocations += counter.getCount();
+            },
+            true);
+    }
+
+    EXPECT_TRUE (renderer.getLastFrame().drew);
+    EXPECT_GT (renderer.getLastFrame().points, 0);
+    window.removeFromDesktop();
     EXPECT_EQ (allocations, 0u);
 }

@@ -1,13 +1,10 @@
 #include "DesktopWindow.h"
 
-#include "Desktop.h"
-
 namespace corvane::test
 {
 DesktopWindow::DesktopWindow (juce::Component& componentToShow)
     : component (componentToShow)
 {
-    ignoreXErrors();
     component.addToDesktop (0);
     component.setVisible (true);
     time = juce::Time::currentTimeMillis();
