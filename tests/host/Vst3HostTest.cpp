@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <iostream>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -389,3 +390,151 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
     for (auto* parameter : other->getParameters())
         parameter->removeListener (&counter);
 }
+
+#if JUCE_LINUX
+    #include "ScreenAccess.h"
+
+namespace
+{
+/** How much a screen region varies: a blank or uniform region gives 0. */
+float spreadOf (const juce::Image& image)
+{
+    auto lowest = 1.0f, highest = 0.0f;
+
+    for (int y = 0; y < image.getHeight(); y += 2)
+        for (int x = 0; x < image.getWidth(); x += 2)
+        {
+            const auto brightness = image.getPixelAt (x, y).getPerceivedBrightness();
+            lowest = std::min (lowest, brightness);
+            highest = std::max (highest, brightness);
+        }
+
+    return highest - lowest;
+}
+
+int differingPixels (const juce::Image& a, const juce::Image& b)
+{
+    int count = 0;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+
+    return count;
+}
+
+void saveShot (const juce::Image& image, const juce::String& name)
+{
+    const auto folder = juce::File (ZEM2_HOST_SHOTS_DIR);
+    folder.createDirectory();
+    const auto file = folder.getChildFile (name + ".png");
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat().writeImageToStream (image, out);
+}
+} // namespace
+
+TEST_F (Vst3HostTest, EditorOpensResizesShowsAboutAndClosesWhileAudioRuns)
+{
+    corvane::test::ScreenAccess screen;
+    ASSERT_TRUE (screen.isAvailable());
+
+    plugin->prepareToPlay (sampleRate, blockSize);
+
+    // Music-like audio at the pace of real time: noise with a tone panned to the left. It stops however the test ends.
+    std::atomic<bool> stop { false };
+    std::thread audio;
+    const auto stopAudio = [&] (std::thread*) { stop.store (true); if (audio.joinable()) audio.join(); };
+    std::unique_ptr<std::thread, decltype (stopAudio)> audioStopper (&audio, stopAudio);
+    audio = std::thread ([&] {
+        juce::Random random (3);
+        juce::AudioBuffer<float> buffer (2, blockSize);
+        juce::MidiBuffer midi;
+        double phase = 0.0;
+
+        while (! stop.load())
+        {
+            for (int i = 0; i < blockSize; ++i, phase += 0.06)
+            {
+                const auto tone = 0.02f * (float) std::sin (phase);
+                buffer.setSample (0, i, 0.01f * (random.nextFloat() - 0.5f) + tone);
+                buffer.setSample (1, i, 0.01f * (random.nextFloat() - 0.5f) + 0.3f * tone);
+            }
+
+            plugin->processBlock (buffer, midi);
+            std::this_thread::sleep_for (std::chrono::milliseconds (1000 * blockSize / (int) sampleRate));
+        }
+    });
+
+    for (int round = 0; round < 10; ++round)
+    {
+        SCOPED_TRACE (round);
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditor());
+        ASSERT_NE (editor, nullptr);
+        // Away from the corner where the other tests' windows open.
+        editor->setTopLeftPosition (900, 300);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+
+        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() == 770 && editor->getHeight() == 487; }))
+            << editor->getBounds().toString();
+
+        // The scope's region at 770 x 487; the scope renders on its own thread, so its picture changes by itself.
+        const auto scopeArea = juce::Rectangle<int> (176, 42, 399, 316) + editor->getScreenPosition();
+        juce::Image first;
+        ASSERT_TRUE (keepTrying ([&] { return spreadOf (first = screen.grab (scopeArea)) > 0.1f; })) << "the scope stays blank";
+        ASSERT_TRUE (keepTrying ([&] { return differingPixels (first, screen.grab (scopeArea)) > 10; }))
+            << "the scope does not move while audio plays";
+
+        if (round == 0)
+            saveShot (screen.grab (editor->getScreenBounds()), "editor-770");
+
+        // About covers the scope with its light panel; only its close button ends it.
+        const auto origin = editor->getScreenPosition();
+        screen.click (origin + juce::Point<int> (506, 403));
+        const auto panelAt = origin + juce::Point<int> (300, 200); // inside the scope, and inside the panel over it
+        auto isPanel = [&] { return screen.grab ({ panelAt.x, panelAt.y, 1, 1 }).getPixelAt (0, 0).getBrightness() > 0.85f; };
+        ASSERT_TRUE (keepTrying (isPanel)) << "About did not open";
+
+        if (round == 0)
+            saveShot (screen.grab (editor->getScreenBounds()), "editor-about");
+
+        screen.click (origin + juce::Point<int> (625, 73));
+        ASSERT_TRUE (keepTrying ([&] { return ! isPanel(); })) << "About did not close";
+
+        // The skin switch: the moon, then the sun; the editor's corner follows the skin.
+        const auto skinAt = origin + juce::Point<int> (20, 470);
+        auto isDarkSkin = [&] { return screen.grab ({ skinAt.x, skinAt.y, 1, 1 }).getPixelAt (0, 0).getBrightness() < 0.5f; };
+        screen.click (origin + juce::Point<int> (397, 403));
+        ASSERT_TRUE (keepTrying (isDarkSkin)) << "the dark skin did not show";
+
+        if (round == 0)
+            saveShot (screen.grab (editor->getScreenBounds()), "editor-dark");
+
+        screen.click (origin + juce::Point<int> (457, 403));
+        ASSERT_TRUE (keepTrying ([&] { return ! isDarkSkin(); })) << "the light skin did not come back";
+
+        // A host's resize keeps the aspect ratio within the limits.
+        editor->setSize (1000, 632);
+        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() > 770; }));
+        // The plug-in's own window follows the host's a moment later, filling it to the corner.
+        const auto corner = editor->getScreenBounds().getBottomRight() - juce::Point<int> (4, 4);
+        ASSERT_TRUE (keepTrying ([&] { return screen.grab ({ corner.x, corner.y, 1, 1 }).getPixelAt (0, 0).getBrightness() > 0.05f; }));
+        EXPECT_NEAR ((double) editor->getWidth() / editor->getHeight(), 1540.0 / 974.0, 0.01);
+
+        if (round == 0)
+            saveShot (screen.grab (editor->getScreenBounds()), "editor-1000");
+
+        // JUCE's host-side embedding answers the plug-in window's resize with a message that points at itself:
+        // it must have run before the editor goes, as a host's message loop would have run it.
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            auto done = std::make_shared<std::atomic<bool>> (false);
+            juce::MessageManager::callAsync ([done] { done->store (true); });
+            ASSERT_TRUE (keepTrying ([&] { return done->load(); }));
+        }
+
+        editor.reset();
+    }
+}
+#endif
