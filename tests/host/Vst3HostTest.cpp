@@ -391,6 +391,27 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
         parameter->removeListener (&counter);
 }
 
+TEST_F (Vst3HostTest, EditorOpensAtItsSmallestSizeAndClosesAgain)
+{
+    plugin->prepareToPlay (sampleRate, blockSize);
+
+    for (int round = 0; round < 3; ++round)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditor());
+        ASSERT_NE (editor, nullptr);
+        editor->addToDesktop (0);
+        editor->setVisible (true);
+        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() == 770 && editor->getHeight() == 487; }))
+            << editor->getBounds().toString();
+
+        // Let what the windows posted to each other run before the editor goes, as a host's loop would.
+        auto done = std::make_shared<std::atomic<bool>> (false);
+        juce::MessageManager::callAsync ([done] { done->store (true); });
+        ASSERT_TRUE (keepTrying ([&] { return done->load(); }));
+        editor.reset();
+    }
+}
+
 #if JUCE_LINUX
     #include "ScreenAccess.h"
 
