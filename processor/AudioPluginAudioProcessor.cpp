@@ -146,17 +146,29 @@ void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
 
     const auto numIn = getTotalNumInputChannels();
     const auto numOut = getTotalNumOutputChannels();
+
+    for (int channel = numIn; channel < juce::jmin (numOut, buffer.getNumChannels()); ++channel)
+        buffer.clear (channel, 0, buffer.getNumSamples());
+
+    // Hosts should not send more than the prepared size, but some do: every sample still goes through the
+    // chain, in pieces that fit the work buffer, so none leaves dry, ungained or unfaded.
+    const auto pieceSize = workBuffer.getNumSamples();
+
+    for (int start = 0; pieceSize > 0 && start < buffer.getNumSamples(); start += pieceSize)
+        processPiece (buffer, start, juce::jmin (pieceSize, buffer.getNumSamples() - start), midi);
+}
+
+void AudioPluginAudioProcessor::processPiece (juce::AudioBuffer<float>& buffer, int start, int numSamples, juce::MidiBuffer& midi)
+{
+    const auto numIn = getTotalNumInputChannels();
+    const auto numOut = getTotalNumOutputChannels();
     const auto numChannels = juce::jmin (juce::jmax (numIn, numOut), workBuffer.getNumChannels());
-    const auto numSamples = juce::jmin (buffer.getNumSamples(), workBuffer.getNumSamples());
 
     juce::AudioBuffer<float> view (workBuffer.getArrayOfWritePointers(), numChannels, numSamples);
     view.clear();
 
     for (int channel = 0; channel < juce::jmin (numIn, numChannels, buffer.getNumChannels()); ++channel)
-        view.copyFrom (channel, 0, buffer, channel, 0, numSamples);
-
-    for (int channel = numIn; channel < juce::jmin (numOut, buffer.getNumChannels()); ++channel)
-        buffer.clear (channel, 0, buffer.getNumSamples());
+        view.copyFrom (channel, 0, buffer, channel, start, numSamples);
 
     inputLevelAnalyzer->pushSamples (view);
     mainProcessor->processBlock (view, midi);
@@ -182,7 +194,7 @@ void AudioPluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
     }
 
     for (int channel = 0; channel < numOutChannels; ++channel)
-        buffer.copyFrom (channel, 0, view, channel, 0, numSamples);
+        buffer.copyFrom (channel, start, view, channel, 0, numSamples);
 }
 
 void AudioPluginAudioProcessor::getStateInformation (juce::MemoryBlock& destData)

@@ -70,6 +70,7 @@ public:
 
 private:
     void restoreConfigState (const juce::ValueTree& stored);
+    void processPiece (juce::AudioBuffer<float>& buffer, int start, int numSamples, juce::MidiBuffer& midi);
 
     void valueTreePropertyChanged (juce::ValueTree& tree, const juce::Identifier& property) override;
     void updateConfigStateText();
