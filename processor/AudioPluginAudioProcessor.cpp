@@ -5,6 +5,9 @@
 #include "interfaces/ParameterIds.h"
 #include "processor/SavedStateReader.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace corvane
 {
 namespace
@@ -40,6 +43,24 @@ namespace
         for (auto child : parameters)
             if (child.hasProperty (value) && ! std::isfinite (static_cast<double> (child[value])))
                 child.removeProperty (value, nullptr);
+    }
+
+    /** A NaN or an infinity would spread over a whole response in the convolution and stay in a meter's running
+        sums, so it is heard as silence; so is a finite sample beyond 2^100 (about 600 dB over full scale), which
+        overflows the convolution's transforms into NaN. Tested by the exponent bits, which hold even under
+        fast-math flags. */
+    void silenceNonFiniteSamples (float* samples, int numSamples) noexcept
+    {
+        constexpr std::uint32_t exponentMask = 0x7f800000u;
+        constexpr std::uint32_t firstExponentTooLarge = (127u + 100u) << 23;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            std::uint32_t bits;
+            std::memcpy (&bits, samples + i, sizeof (bits));
+            bits = (bits & exponentMask) >= firstExponentTooLarge ? 0u : bits;
+            std::memcpy (samples + i, &bits, sizeof (bits));
+        }
     }
 } // namespace
 
@@ -131,6 +152,10 @@ void AudioPluginAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& 
     const auto numIn = getMainBusNumInputChannels();
     const auto numOut = juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels());
 
+    // Bypassed too, nothing that is not finite leaves the plug-in.
+    for (int channel = 0; channel < juce::jmin (numIn, buffer.getNumChannels()); ++channel)
+        silenceNonFiniteSamples (buffer.getWritePointer (channel), buffer.getNumSamples());
+
     for (int channel = numIn; channel < numOut; ++channel)
     {
         if (numIn == 1)
@@ -168,7 +193,10 @@ void AudioPluginAudioProcessor::processPiece (juce::AudioBuffer<float>& buffer, 
     view.clear();
 
     for (int channel = 0; channel < juce::jmin (numIn, numChannels, buffer.getNumChannels()); ++channel)
+    {
         view.copyFrom (channel, 0, buffer, channel, start, numSamples);
+        silenceNonFiniteSamples (view.getWritePointer (channel), numSamples);
+    }
 
     inputLevelAnalyzer->pushSamples (view);
     mainProcessor->processBlock (view, midi);
