@@ -22,7 +22,7 @@ public:
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using ProcessorBase::processBlock;
 
-    /** Written by the audio thread before each block and read by a preparation on the message thread. */
+    /** Written by the audio thread before each block and read by the next preparation on the host's thread. */
     void setTargetGain (float newTarget) noexcept { targetGain.store (newTarget, std::memory_order_relaxed); }
     float getTargetGain() const noexcept { return targetGain.load (std::memory_order_relaxed); }
     float getPreviousGain() const noexcept { return previousGain.load (std::memory_order_relaxed); }

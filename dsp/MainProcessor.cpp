@@ -17,7 +17,14 @@ MainProcessor::~MainProcessor() = default;
 
 void MainProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
-    graph->graph.prepareToPlay (sampleRate, samplesPerBlock);
+    // Prepared here, on the caller's thread, and never through the graph: off the message thread the graph
+    // prepares its nodes later, asynchronously, while the host may already send blocks that run through them.
+    for (auto* node : graph->processingOrder)
+    {
+        node->setProcessingPrecision (juce::AudioProcessor::singlePrecision);
+        node->setRateAndBufferSizeDetails (sampleRate, samplesPerBlock);
+        node->prepareToPlay (sampleRate, samplesPerBlock);
+    }
 
     if (scratchBuffer.getNumChannels() != 2 || scratchBuffer.getNumSamples() != samplesPerBlock)
         scratchBuffer.setSize (2, samplesPerBlock);
@@ -28,48 +35,65 @@ void MainProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 
 void MainProcessor::releaseResources()
 {
-    graph->graph.releaseResources();
+    for (auto* node : graph->processingOrder)
+        node->releaseResources();
 }
 
 void MainProcessor::reset()
 {
-    graph->graph.reset();
+    for (auto* node : graph->processingOrder)
+        node->reset();
 }
 
 void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
-    const auto numSamples = juce::jmin (scratchBuffer.getNumSamples(), buffer.getNumSamples());
-    const auto isMono = getMainBusNumInputChannels() == 1;
+    const auto pieceSize = scratchBuffer.getNumSamples();
 
-    scratchBuffer.clear();
-
-    // A mono input is rendered from both loudspeakers; the view refers to the scratch storage and allocates nothing.
-    juce::AudioBuffer<float> monoView;
-    auto* block = &buffer;
-
-    if (isMono)
+    // Unprepared, there is nothing to run the chain with.
+    if (pieceSize == 0)
     {
-        scratchBuffer.copyFrom (0, 0, buffer, 0, 0, numSamples);
-        scratchBuffer.copyFrom (1, 0, buffer, 0, 0, numSamples);
-        monoView.setDataToReferTo (scratchBuffer.getArrayOfWritePointers(), 2, 0, numSamples);
-        block = &monoView;
+        buffer.clear();
+        return;
     }
 
     graph->gainProcessor->setTargetGain (masterGainFactor (parameterProvider->getValue (masterGainParameterID)));
     graph->binauralProcessor->setBypassed (! parameterProvider->getBoolValue (zemOnParameterID));
 
-    graph->graph.processBlock (*block, midi);
+    for (int start = 0; start < buffer.getNumSamples(); start += pieceSize)
+        processPiece (buffer, start, juce::jmin (pieceSize, buffer.getNumSamples() - start), midi);
+}
 
-    // The scope's clock is the audio's: the ring gets this block's samples of the paths, not the whole prepared
-    // length. A block that does not fit is dropped whole; the scope catches up with the next one.
+void MainProcessor::processPiece (juce::AudioBuffer<float>& buffer, int start, int numSamples, juce::MidiBuffer& midi)
+{
+    const auto isMono = getMainBusNumInputChannels() == 1;
+
+    // Views of the host's or the scratch storage: they allocate nothing.
+    juce::AudioBuffer<float> piece;
+
+    if (isMono)
+    {
+        scratchBuffer.copyFrom (0, 0, buffer, 0, start, numSamples);
+        scratchBuffer.copyFrom (1, 0, buffer, 0, start, numSamples);
+        piece.setDataToReferTo (scratchBuffer.getArrayOfWritePointers(), 2, 0, numSamples);
+    }
+    else
+    {
+        piece.setDataToReferTo (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), start, numSamples);
+    }
+
+    for (auto* node : graph->processingOrder)
+        node->processBlock (piece, midi);
+
+    // The scope's clock is the audio's: the ring gets this piece's samples of the paths, not the whole prepared
+    // length. A piece that does not fit is dropped whole; the scope catches up with the next one.
     auto& scope = graph->binauralProcessor->getScopeBuffer();
-    const juce::AudioBuffer<float> scopeOfBlock (scope.getArrayOfWritePointers(),
+    const juce::AudioBuffer<float> scopeOfPiece (scope.getArrayOfWritePointers(),
                                                  scope.getNumChannels(),
                                                  juce::jmin (numSamples, scope.getNumSamples()));
-    sampleRing.write (scopeOfBlock, 0);
+    sampleRing.write (scopeOfPiece, 0);
 
     if (isMono)
         for (int channel = 0; channel < juce::jmin (2, buffer.getNumChannels()); ++channel)
-            buffer.copyFrom (channel, 0, scratchBuffer, channel, 0, numSamples);
+            buffer.copyFrom (channel, start, scratchBuffer, channel, 0, numSamples);
 }
 } // namespace corvane

@@ -7,9 +7,10 @@
 
 namespace corvane
 {
-/** The audio engine: runs the processing graph and steers its nodes from the parameters every block, and hands
-    the binaural paths of every block to the scope through the sample ring. Its own bus layout tells it only
-    whether the host's main input is mono, in which case that channel feeds both sides of the graph. */
+/** The audio engine: runs the processing graph's nodes in the order of its connections, steers them from the
+    parameters every block, and hands the binaural paths of every block to the scope through the sample ring. Its
+    own bus layout tells it only whether the host's main input is mono, in which case that channel feeds both
+    sides of the chain. */
 class MainProcessor : public ProcessorBase
 {
 public:
@@ -34,6 +35,8 @@ public:
     static constexpr int numScopeChannels = 4;
 
 private:
+    void processPiece (juce::AudioBuffer<float>& buffer, int start, int numSamples, juce::MidiBuffer& midi);
+
     IProcessorStateProvider* parameterProvider;
     std::unique_ptr<ProcessingGraph> graph;
     juce::AudioBuffer<float> scratchBuffer;

@@ -3,6 +3,9 @@
 #include "dsp/BinauralProcessor.h"
 #include "dsp/GainProcessor.h"
 
+#include <algorithm>
+#include <set>
+
 namespace corvane
 {
 namespace
@@ -40,6 +43,38 @@ juce::AudioProcessor* addProcessorNode (juce::AudioProcessorGraph& graph,
     auto* address = processor.get();
     graph.addNode (std::move (processor));
     return address;
+}
+
+std::vector<juce::AudioProcessor*> findProcessingOrder (const juce::AudioProcessorGraph& graph)
+{
+    using IOProcessor = juce::AudioProcessorGraph::AudioGraphIOProcessor;
+
+    const auto connections = graph.getConnections();
+    std::set<juce::AudioProcessorGraph::NodeID> placed;
+    std::vector<juce::AudioProcessor*> order;
+
+    auto isFedOnlyByPlaced = [&] (juce::AudioProcessorGraph::NodeID node) {
+        return std::all_of (connections.begin(), connections.end(), [&] (const auto& connection) {
+            return connection.destination.nodeID != node || placed.count (connection.source.nodeID) != 0;
+        });
+    };
+
+    // One node at least is placed in every pass unless the connections form a loop, which the graph refuses.
+    for (int pass = 0; pass < graph.getNumNodes(); ++pass)
+    {
+        for (auto* node : graph.getNodes())
+        {
+            if (placed.count (node->nodeID) != 0 || ! isFedOnlyByPlaced (node->nodeID))
+                continue;
+
+            placed.insert (node->nodeID);
+
+            if (dynamic_cast<IOProcessor*> (node->getProcessor()) == nullptr)
+                order.push_back (node->getProcessor());
+        }
+    }
+
+    return order;
 }
 
 void connectChannels (juce::AudioProcessorGraph& graph,
@@ -86,6 +121,7 @@ std::unique_ptr<ProcessingGraph> createProcessingGraph (double sampleRate, int b
     connectChannels (graph, gainNode, binauralNode, 2);
     connectChannels (graph, binauralNode, outputNode, 2);
 
+    result->processingOrder = findProcessingOrder (graph);
     return result;
 }
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -18,6 +19,10 @@ struct ProcessingGraph
     BinauralProcessor* binauralProcessor = nullptr;
     GainProcessor* gainProcessor = nullptr;
     juce::AudioProcessor* outputNode = nullptr;
+
+    /** The nodes between input and output in the order their connections give. The main processor prepares and
+        runs them itself: the graph would prepare them later on the message thread, while blocks already run. */
+    std::vector<juce::AudioProcessor*> processingOrder;
 };
 
 /** One input and one output bus with the canonical channel sets of the given counts (1 mono, 2 stereo). */
@@ -34,6 +39,9 @@ void connectChannels (juce::AudioProcessorGraph& graph,
                       juce::AudioProcessorGraph::Node::Ptr source,
                       juce::AudioProcessorGraph::Node::Ptr destination,
                       int numChannels);
+
+/** The graph's processors, leaving out its input and output nodes, each after every node that feeds it. */
+std::vector<juce::AudioProcessor*> findProcessingOrder (const juce::AudioProcessorGraph& graph);
 
 std::unique_ptr<ProcessingGraph> createProcessingGraph (double sampleRate, int blockSize);
 } // namespace corvane
