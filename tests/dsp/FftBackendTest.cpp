@@ -3,9 +3,12 @@
 
 #include <fftw3.h>
 
+#include <algorithm>
+
 namespace
 {
-/** JUCE's FFT as the convolutions use it, and FFTW planned the way JUCE plans it when FFTW backs it. */
+/** JUCE's FFT as the convolutions use it, and FFTW planned as the plug-in's JUCE plans it: out of place on
+    aligned memory, which needs no scratch memory when transforming. */
 std::vector<float> juceForward (int order, const std::vector<float>& input)
 {
     juce::dsp::FFT fft (order);
@@ -18,12 +21,17 @@ std::vector<float> juceForward (int order, const std::vector<float>& input)
 std::vector<float> fftwForward (int order, const std::vector<float>& input)
 {
     const auto size = 1 << order;
-    std::vector<float> data (input);
-    data.resize (static_cast<size_t> (size) * 2, 0.0f);
-    auto* output = reinterpret_cast<fftwf_complex*> (data.data());
-    auto plan = fftwf_plan_dft_r2c_1d (size, data.data(), output, FFTW_ESTIMATE | FFTW_UNALIGNED);
-    fftwf_execute_dft_r2c (plan, data.data(), output);
+    auto* in = fftwf_alloc_real (static_cast<size_t> (size));
+    auto* out = fftwf_alloc_complex (static_cast<size_t> (size / 2 + 1));
+    auto plan = fftwf_plan_dft_r2c_1d (size, in, out, FFTW_ESTIMATE);
+    std::copy (input.begin(), input.end(), in);
+    fftwf_execute_dft_r2c (plan, in, out);
+
+    std::vector<float> data (static_cast<size_t> (size) * 2, 0.0f);
+    std::copy_n (reinterpret_cast<const float*> (out), size + 2, data.begin());
     fftwf_destroy_plan (plan);
+    fftwf_free (out);
+    fftwf_free (in);
     return data;
 }
 } // namespace

@@ -119,9 +119,8 @@ protected:
         return false;
     }
 
-    /** The plug-in prepares its graph on its own message thread, passing silence until then, and its engines
-        take over their responses a little later: an impulse renders the same twice in a row, with the room's
-        tail, only once both are done. */
+    /** The engines take over their responses on background threads a little after preparation: an impulse
+        renders the same twice in a row, with the room's tail, only once they are done. */
     std::array<Ear, 2> renderSettledImpulse (int inputChannel)
     {
         std::array<Ear, 2> previous, current;
