@@ -4,6 +4,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
+
 namespace corvane::test
 {
 ScreenAccess::ScreenAccess()
@@ -45,5 +47,31 @@ void ScreenAccess::click (juce::Point<int> position) const
     XTestFakeButtonEvent (d, 1, True, CurrentTime);
     XTestFakeButtonEvent (d, 1, False, CurrentTime);
     XFlush (d);
+}
+
+float ScreenAccess::spreadOf (const juce::Image& image)
+{
+    auto lowest = 1.0f, highest = 0.0f;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const auto brightness = image.getPixelAt (x, y).getPerceivedBrightness();
+            lowest = std::min (lowest, brightness);
+            highest = std::max (highest, brightness);
+        }
+
+    return highest - lowest;
+}
+
+int ScreenAccess::differingPixels (const juce::Image& a, const juce::Image& b)
+{
+    int count = 0;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+
+    return count;
 }
 } // namespace corvane::test

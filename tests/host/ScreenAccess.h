@@ -18,6 +18,11 @@ public:
     juce::Image grab (juce::Rectangle<int> screenArea) const;
     void click (juce::Point<int> screenPosition) const;
 
+    /** How much an image's brightness varies: a blank or uniform grab gives 0. */
+    static float spreadOf (const juce::Image& image);
+
+    static int differingPixels (const juce::Image& a, const juce::Image& b);
+
 private:
     void* display = nullptr;
 };

@@ -1,8 +1,8 @@
+#include "HostedInstanceTest.h"
 #include "support/BusLayouts.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_formats/juce_audio_formats.h>
-#include <juce_audio_processors/juce_audio_processors.h>
 
 #include <algorithm>
 #include <array>
@@ -14,156 +14,47 @@
 
 namespace
 {
+using corvane::test::HostedBundle;
+
 /** Loads the built bundle through JUCE's own VST3 hosting, the way a DAW scans and instantiates it. */
-class Vst3HostTest : public testing::Test
+class Vst3HostTest : public corvane::test::HostedInstanceTest
 {
 protected:
-    static constexpr double sampleRate = 48000.0;
-    static constexpr int blockSize = 512;
-
-    void SetUp() override
+    Vst3HostTest()
+        : HostedInstanceTest (48000.0, 512)
     {
-        // The bundle's folder on Linux, the DLL inside it on Windows.
-        const auto bundle = juce::File (ZEM2_VST3_BUNDLE);
-        ASSERT_TRUE (bundle.exists()) << bundle.getFullPathName();
-
-        format.findAllTypesForFile (descriptions, bundle.getFullPathName());
-        ASSERT_EQ (descriptions.size(), 1);
-
-        juce::String error;
-        plugin = format.createInstanceFromDescription (*descriptions[0], sampleRate, blockSize, error);
-        ASSERT_NE (plugin, nullptr) << error;
     }
+};
 
-    void TearDown() override
+/** One ear's part of a settled rendering: what one input's impulse reaches it as. */
+struct Ear
+{
+    Ear (const juce::AudioBuffer<float>& rendering, int channel, int start, int length)
+        : samples (rendering.getReadPointer (channel, start), rendering.getReadPointer (channel, start) + length)
     {
-        if (plugin != nullptr)
-            plugin->releaseResources();
-
-        plugin.reset();
-    }
-
-    /** Waits as a host's message thread does: on Windows the plug-in's own messages arrive through this
-        thread's message queue, so it must keep dispatching them; on Linux the plug-in has a thread of its own. */
-    static void runMessageLoopFor (int milliseconds)
-    {
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
-    }
-
-    struct Ear
-    {
-
-        int peakIndex = 0;
-        float peak = 0.0f;
-        double energy = 0.0;
-        std::vector<float> samples;
-    };
-
-    /** Renders 250 ms after a unit impulse on one input channel, once the plug-in has settled on silence. */
-    std::array<Ear, 2> renderImpulse (int inputChannel)
-    {
-        juce::MidiBuffer midi;
-        juce::AudioBuffer<float> buffer (2, blockSize);
-
-        for (int block = 0; block < 30; ++block)
+        for (size_t i = 0; i < samples.size(); ++i)
         {
-            buffer.clear();
-            plugin->processBlock (buffer, midi);
-        }
+            const auto magnitude = std::abs (samples[i]);
+            energy += static_cast<double> (magnitude) * magnitude;
 
-        std::array<Ear, 2> ears;
-
-        for (int block = 0; block < 24; ++block)
-        {
-            buffer.clear();
-            if (block == 0)
-                buffer.setSample (inputChannel, 0, 1.0f);
-
-            plugin->processBlock (buffer, midi);
-
-            for (size_t ear = 0; ear < 2; ++ear)
-                for (int k = 0; k < blockSize; ++k)
-                    ears[ear].samples.push_back (buffer.getSample (static_cast<int> (ear), k));
-        }
-
-        for (auto& ear : ears)
-        {
-            for (size_t i = 0; i < ear.samples.size(); ++i)
+            if (magnitude > peak)
             {
-                const auto magnitude = std::abs (ear.samples[i]);
-                ear.energy += static_cast<double> (magnitude) * magnitude;
-                if (magnitude > ear.peak)
-                {
-                    ear.peak = magnitude;
-                    ear.peakIndex = static_cast<int> (i);
-                }
+                peak = magnitude;
+                peakIndex = static_cast<int> (i);
             }
         }
-
-        return ears;
     }
 
-    /** Calls step until it returns true, keeping this thread's message loop running as a host's does; only a
-        real failure takes the 30 s. */
-    template <typename Step>
-    static bool keepTrying (Step&& step)
-    {
-        for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; juce::Time::getMillisecondCounter() < deadline;)
-        {
-            if (step())
-                return true;
-
-            runMessageLoopFor (1);
-        }
-
-        return false;
-    }
-
-    /** The engines take over their responses on background threads a little after preparation: an impulse
-        renders the same twice in a row, with the room's tail, only once they are done. */
-    std::array<Ear, 2> renderSettledImpulse (int inputChannel)
-    {
-        std::array<Ear, 2> previous, current;
-
-        auto settled = [&] {
-            previous = std::exchange (current, renderImpulse (inputChannel));
-
-            // Each ear's engine loads on its own; one not yet loaded passes the impulse on without a room.
-            auto hasTail = [] (const Ear& ear) {
-                auto tail = 0.0f;
-
-                for (size_t i = 480; i < ear.samples.size(); ++i)
-                    tail = std::max (tail, std::abs (ear.samples[i]));
-
-                return tail > 1.0e-4f;
-            };
-
-            return hasTail (current[0]) && hasTail (current[1]) && previous[0].samples == current[0].samples
-                && previous[1].samples == current[1].samples;
-        };
-
-        EXPECT_TRUE (keepTrying (settled)) << "the responses never settled";
-        return current;
-    }
-
-    juce::AudioProcessorParameter* findParameter (const juce::String& name)
-    {
-        for (auto* parameter : plugin->getParameters())
-            if (parameter->getName (100) == name)
-                return parameter;
-
-        return nullptr;
-    }
-
-    juce::VST3PluginFormat format;
-    juce::OwnedArray<juce::PluginDescription> descriptions;
-    std::unique_ptr<juce::AudioPluginInstance> plugin;
+    std::vector<float> samples;
+    int peakIndex = 0;
+    float peak = 0.0f;
+    double energy = 0.0;
 };
 } // namespace
 
 TEST_F (Vst3HostTest, FactoryIdentityIsWhatTheHostShows)
 {
-    const auto& description = *descriptions[0];
+    const auto& description = *bundle.getDescription();
 
     EXPECT_EQ (description.name, "ZEM2");
     EXPECT_EQ (description.manufacturerName, "Corvane");
@@ -180,10 +71,8 @@ TEST_F (Vst3HostTest, FactoryIdentityIsWhatTheHostShows)
 
 TEST_F (Vst3HostTest, ParametersInOrderWithDefaultsAndTexts)
 {
-    auto* zemOn = findParameter ("ZEM On");
-    auto* gain = findParameter ("Master Gain");
-    ASSERT_NE (zemOn, nullptr);
-    ASSERT_NE (gain, nullptr);
+    auto* zemOn = &parameter ("ZEM On");
+    auto* gain = &parameter ("Master Gain");
 
     EXPECT_LT (zemOn->getParameterIndex(), gain->getParameterIndex());
     EXPECT_EQ (plugin->getParameters()[0], zemOn);
@@ -228,7 +117,7 @@ TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
     EXPECT_EQ (plugin->getLatencySamples(), 0);
     EXPECT_EQ (plugin->getTailLengthSeconds(), 0.0);
 
-    findParameter ("ZEM On")->setValueNotifyingHost (0.0f);
+    parameter ("ZEM On").setValueNotifyingHost (0.0f);
     plugin->prepareToPlay (sampleRate, blockSize);
 
     juce::MidiBuffer midi;
@@ -237,7 +126,7 @@ TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
 
     // Once the graph is prepared, 30 ms of fade-in and 50 ms of crossfade to the dry path: then the output is the
     // input, block after block.
-    EXPECT_TRUE (keepTrying ([&] {
+    EXPECT_TRUE (HostedBundle::waitUntil ([&] {
         for (int channel = 0; channel < 2; ++channel)
             for (int k = 0; k < blockSize; ++k)
                 buffer.setSample (channel, k, 0.5f * std::sin (0.01f * static_cast<float> (k + block * blockSize + channel)));
@@ -246,13 +135,11 @@ TEST_F (Vst3HostTest, ZemOffPassesTheInputAfterTheFadeAndTheCrossfade)
         plugin->processBlock (buffer, midi);
         ++block;
 
-        for (int channel = 0; channel < 2; ++channel)
-            for (int k = 0; k < blockSize; ++k)
-                if (! std::isfinite (buffer.getSample (channel, k)))
-                {
-                    ADD_FAILURE() << "not finite at block " << block;
-                    return true;
-                }
+        if (HostedBundle::firstSampleOutOfBounds (buffer) >= 0)
+        {
+            ADD_FAILURE() << "not finite or beyond the clip at block " << block;
+            return true;
+        }
 
         const auto equal = std::equal (input.getReadPointer (0), input.getReadPointer (0) + blockSize, buffer.getReadPointer (0))
                         && std::equal (input.getReadPointer (1), input.getReadPointer (1) + blockSize, buffer.getReadPointer (1));
@@ -265,8 +152,13 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
 {
     plugin->prepareToPlay (sampleRate, blockSize);
 
-    const auto fromLeft = renderSettledImpulse (0);
-    const auto fromRight = renderSettledImpulse (1);
+    const auto rendering = HostedBundle::renderSettledImpulses (*plugin, sampleRate, HostedBundle::fixedBlocks (blockSize));
+    ASSERT_GT (rendering.getNumSamples(), 0) << "the responses never settled";
+
+    // The left input's impulse first, the right's half-way.
+    const auto length = rendering.getNumSamples() / 2;
+    const std::array<Ear, 2> fromLeft { Ear (rendering, 0, 0, length), Ear (rendering, 1, 0, length) };
+    const std::array<Ear, 2> fromRight { Ear (rendering, 0, length, length), Ear (rendering, 1, length, length) };
 
     const auto levelDifferenceDb = 10.0 * std::log10 (fromLeft[0].energy / fromLeft[1].energy);
     const auto timeDifferenceMs = 1000.0 * (fromLeft[1].peakIndex - fromLeft[0].peakIndex) / sampleRate;
@@ -295,7 +187,6 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
     // ears, then right input to both ears) and the Windows run compares against it.
     const std::array<const std::vector<float>*, 4> rendered { &fromLeft[0].samples, &fromLeft[1].samples,
                                                               &fromRight[0].samples, &fromRight[1].samples };
-    const auto length = static_cast<int> (fromLeft[0].samples.size());
     juce::WavAudioFormat wav;
 
 #if defined(ZEM2_REFERENCE_IMPULSE_OUT)
@@ -339,25 +230,20 @@ TEST_F (Vst3HostTest, RendersAnImpulseOnEachSideAsTwoMirroredLoudspeakers)
 
 TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
 {
-    findParameter ("Master Gain")->setValueNotifyingHost (0.3f);
-    findParameter ("ZEM On")->setValueNotifyingHost (0.0f);
+    parameter ("Master Gain").setValueNotifyingHost (0.3f);
+    parameter ("ZEM On").setValueNotifyingHost (0.0f);
 
     juce::MemoryBlock state;
     plugin->getStateInformation (state);
     ASSERT_GT (state.getSize(), 9u);
 
-    juce::String error;
-    auto other = format.createInstanceFromDescription (*descriptions[0], sampleRate, blockSize, error);
-    ASSERT_NE (other, nullptr) << error;
+    auto other = bundle.createInstance (sampleRate, blockSize);
+    ASSERT_NE (other, nullptr);
 
-    auto parameterOf = [&] (const juce::String& name) -> juce::AudioProcessorParameter* {
-        for (auto* parameter : other->getParameters())
-            if (parameter->getName (100) == name)
-                return parameter;
-        return nullptr;
-    };
+    auto& otherZemOn = HostedBundle::parameter (*other, "ZEM On");
+    auto& otherGain = HostedBundle::parameter (*other, "Master Gain");
 
-    ASSERT_EQ (parameterOf ("ZEM On")->getValue(), 1.0f);
+    ASSERT_EQ (otherZemOn.getValue(), 1.0f);
 
     /** Counts what the plug-in reports to the host as edits, from whichever thread it reports them. */
     struct EditCounter : juce::AudioProcessorParameter::Listener
@@ -367,8 +253,8 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
         std::atomic<int> edits { 0 };
     } counter;
 
-    for (auto* parameter : other->getParameters())
-        parameter->addListener (&counter);
+    for (auto* each : other->getParameters())
+        each->addListener (&counter);
 
     other->setStateInformation (state.getData(), static_cast<int> (state.getSize()));
     const auto editsDuringTheLoad = counter.edits.load();
@@ -378,16 +264,17 @@ TEST_F (Vst3HostTest, StateSavedFromOneInstanceRestoresBothParametersInAnother)
     other->getStateInformation (saved);
     EXPECT_EQ (saved, state);
 
-    EXPECT_EQ (parameterOf ("ZEM On")->getValue(), 0.0f);
-    EXPECT_NEAR (parameterOf ("Master Gain")->getValue(), 0.3f, 1.0e-6f);
-    EXPECT_EQ (parameterOf ("Master Gain")->getText (parameterOf ("Master Gain")->getValue(), 100), "-30.0 dB");
+    EXPECT_EQ (otherZemOn.getValue(), 0.0f);
+    EXPECT_NEAR (otherGain.getValue(), 0.3f, 1.0e-6f);
+    EXPECT_EQ (otherGain.getText (otherGain.getValue(), 100), "-30.0 dB");
 
     // Nothing reaches the host as an edit once the load has returned, or the project would open as changed.
-    runMessageLoopFor (300);
+    // On Windows the plug-in's own messages arrive through this thread's queue; on Linux it has a thread of its own.
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
     EXPECT_EQ (counter.edits.load(), editsDuringTheLoad);
 
-    for (auto* parameter : other->getParameters())
-        parameter->removeListener (&counter);
+    for (auto* each : other->getParameters())
+        each->removeListener (&counter);
 }
 
 TEST_F (Vst3HostTest, EditorOpensAtItsSmallestSizeAndClosesAgain)
@@ -396,18 +283,9 @@ TEST_F (Vst3HostTest, EditorOpensAtItsSmallestSizeAndClosesAgain)
 
     for (int round = 0; round < 3; ++round)
     {
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditor());
+        auto editor = HostedBundle::openEditor (*plugin);
         ASSERT_NE (editor, nullptr);
-        editor->addToDesktop (0);
-        editor->setVisible (true);
-        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() == 770 && editor->getHeight() == 487; }))
-            << editor->getBounds().toString();
-
-        // Let what the windows posted to each other run before the editor goes, as a host's loop would.
-        auto done = std::make_shared<std::atomic<bool>> (false);
-        juce::MessageManager::callAsync ([done] { done->store (true); });
-        ASSERT_TRUE (keepTrying ([&] { return done->load(); }));
-        editor.reset();
+        HostedBundle::closeEditor (editor);
     }
 }
 
@@ -416,33 +294,6 @@ TEST_F (Vst3HostTest, EditorOpensAtItsSmallestSizeAndClosesAgain)
 
 namespace
 {
-/** How much a screen region varies: a blank or uniform region gives 0. */
-float spreadOf (const juce::Image& image)
-{
-    auto lowest = 1.0f, highest = 0.0f;
-
-    for (int y = 0; y < image.getHeight(); y += 2)
-        for (int x = 0; x < image.getWidth(); x += 2)
-        {
-            const auto brightness = image.getPixelAt (x, y).getPerceivedBrightness();
-            lowest = std::min (lowest, brightness);
-            highest = std::max (highest, brightness);
-        }
-
-    return highest - lowest;
-}
-
-int differingPixels (const juce::Image& a, const juce::Image& b)
-{
-    int count = 0;
-
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
-
-    return count;
-}
-
 void saveShot (const juce::Image& image, const juce::String& name)
 {
     const auto folder = juce::File (ZEM2_HOST_SHOTS_DIR);
@@ -489,21 +340,15 @@ TEST_F (Vst3HostTest, EditorOpensResizesShowsAboutAndClosesWhileAudioRuns)
     for (int round = 0; round < 10; ++round)
     {
         SCOPED_TRACE (round);
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditor());
+        auto editor = HostedBundle::openEditor (*plugin);
         ASSERT_NE (editor, nullptr);
-        // Away from the corner where the other tests' windows open.
-        editor->setTopLeftPosition (900, 300);
-        editor->addToDesktop (0);
-        editor->setVisible (true);
-
-        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() == 770 && editor->getHeight() == 487; }))
-            << editor->getBounds().toString();
+        ASSERT_EQ (editor->getWidth(), 770);
 
         // The scope's region at 770 x 487; the scope renders on its own thread, so its picture changes by itself.
         const auto scopeArea = juce::Rectangle<int> (176, 42, 399, 316) + editor->getScreenPosition();
         juce::Image first;
-        ASSERT_TRUE (keepTrying ([&] { return spreadOf (first = screen.grab (scopeArea)) > 0.1f; })) << "the scope stays blank";
-        ASSERT_TRUE (keepTrying ([&] { return differingPixels (first, screen.grab (scopeArea)) > 10; }))
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return screen.spreadOf (first = screen.grab (scopeArea)) > 0.1f; })) << "the scope stays blank";
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return screen.differingPixels (first, screen.grab (scopeArea)) > 10; }))
             << "the scope does not move while audio plays";
 
         if (round == 0)
@@ -514,47 +359,38 @@ TEST_F (Vst3HostTest, EditorOpensResizesShowsAboutAndClosesWhileAudioRuns)
         screen.click (origin + juce::Point<int> (506, 403));
         const auto panelAt = origin + juce::Point<int> (300, 200); // inside the scope, and inside the panel over it
         auto isPanel = [&] { return screen.grab ({ panelAt.x, panelAt.y, 1, 1 }).getPixelAt (0, 0).getBrightness() > 0.85f; };
-        ASSERT_TRUE (keepTrying (isPanel)) << "About did not open";
+        ASSERT_TRUE (HostedBundle::waitUntil (isPanel)) << "About did not open";
 
         if (round == 0)
             saveShot (screen.grab (editor->getScreenBounds()), "editor-about");
 
         screen.click (origin + juce::Point<int> (625, 73));
-        ASSERT_TRUE (keepTrying ([&] { return ! isPanel(); })) << "About did not close";
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return ! isPanel(); })) << "About did not close";
 
         // The skin switch: the moon, then the sun; the editor's corner follows the skin.
         const auto skinAt = origin + juce::Point<int> (20, 470);
         auto isDarkSkin = [&] { return screen.grab ({ skinAt.x, skinAt.y, 1, 1 }).getPixelAt (0, 0).getBrightness() < 0.5f; };
         screen.click (origin + juce::Point<int> (397, 403));
-        ASSERT_TRUE (keepTrying (isDarkSkin)) << "the dark skin did not show";
+        ASSERT_TRUE (HostedBundle::waitUntil (isDarkSkin)) << "the dark skin did not show";
 
         if (round == 0)
             saveShot (screen.grab (editor->getScreenBounds()), "editor-dark");
 
         screen.click (origin + juce::Point<int> (457, 403));
-        ASSERT_TRUE (keepTrying ([&] { return ! isDarkSkin(); })) << "the light skin did not come back";
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return ! isDarkSkin(); })) << "the light skin did not come back";
 
         // A host's resize keeps the aspect ratio within the limits.
         editor->setSize (1000, 632);
-        ASSERT_TRUE (keepTrying ([&] { return editor->getWidth() > 770; }));
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return editor->getWidth() > 770; }));
         // The plug-in's own window follows the host's a moment later, filling it to the corner.
         const auto corner = editor->getScreenBounds().getBottomRight() - juce::Point<int> (4, 4);
-        ASSERT_TRUE (keepTrying ([&] { return screen.grab ({ corner.x, corner.y, 1, 1 }).getPixelAt (0, 0).getBrightness() > 0.05f; }));
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] { return screen.grab ({ corner.x, corner.y, 1, 1 }).getPixelAt (0, 0).getBrightness() > 0.05f; }));
         EXPECT_NEAR ((double) editor->getWidth() / editor->getHeight(), 1540.0 / 974.0, 0.01);
 
         if (round == 0)
             saveShot (screen.grab (editor->getScreenBounds()), "editor-1000");
 
-        // JUCE's host-side embedding answers the plug-in window's resize with a message that points at itself:
-        // it must have run before the editor goes, as a host's message loop would have run it.
-        for (int pass = 0; pass < 2; ++pass)
-        {
-            auto done = std::make_shared<std::atomic<bool>> (false);
-            juce::MessageManager::callAsync ([done] { done->store (true); });
-            ASSERT_TRUE (keepTrying ([&] { return done->load(); }));
-        }
-
-        editor.reset();
+        HostedBundle::closeEditor (editor);
     }
 }
 #endif

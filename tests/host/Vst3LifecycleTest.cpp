@@ -2,6 +2,7 @@
 // activated from the host's engine thread while audio runs and the editor is open, and many instances coming and
 // going from two threads while editors open and close on the message thread.
 
+#include "HostedBundle.h"
 #include "ScreenAccess.h"
 
 #include <gtest/gtest.h>
@@ -18,53 +19,11 @@
 
 namespace
 {
+using corvane::test::HostedBundle;
+using corvane::test::ScreenAccess;
+
 constexpr double sampleRate = 48000.0;
 constexpr int blockSize = 512;
-
-/** Waits until done() holds, running the message loop meanwhile on the message thread as a host's does; only a
-    real failure takes the 30 s. */
-template <typename Condition>
-bool waitUntil (Condition&& done)
-{
-    for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; ! done();)
-    {
-        if (juce::Time::getMillisecondCounter() > deadline)
-            return false;
-
-        if (juce::MessageManager::getInstance()->isThisTheMessageThread())
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-        else
-            std::this_thread::sleep_for (std::chrono::milliseconds (1));
-    }
-
-    return true;
-}
-
-float spreadOf (const juce::Image& image)
-{
-    auto lowest = 1.0f, highest = 0.0f;
-
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-        {
-            const auto brightness = image.getPixelAt (x, y).getPerceivedBrightness();
-            lowest = std::min (lowest, brightness);
-            highest = std::max (highest, brightness);
-        }
-
-    return highest - lowest;
-}
-
-int differingPixels (const juce::Image& a, const juce::Image& b)
-{
-    int count = 0;
-
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
-
-    return count;
-}
 
 class Vst3LifecycleTest : public testing::Test
 {
@@ -72,94 +31,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE (screen.isAvailable());
-
-        format.findAllTypesForFile (descriptions, juce::File (ZEM2_VST3_BUNDLE).getFullPathName());
-        ASSERT_EQ (descriptions.size(), 1);
+        ASSERT_NE (bundle.getDescription(), nullptr);
     }
 
-    std::unique_ptr<juce::AudioPluginInstance> createInstance()
+    std::unique_ptr<juce::AudioPluginInstance> createInstance() { return bundle.createInstance (sampleRate, blockSize); }
+
+    static juce::AudioBuffer<float> renderSettledImpulses (juce::AudioPluginInstance& instance)
     {
-        juce::String error;
-        auto instance = format.createInstanceFromDescription (*descriptions[0], sampleRate, blockSize, error);
-        EXPECT_NE (instance, nullptr) << error;
-        return instance;
+        return HostedBundle::renderSettledImpulses (instance, sampleRate, HostedBundle::fixedBlocks (blockSize));
     }
 
-    /** Opens the instance's editor where the other host tests' windows do not, once it has its size. */
-    static std::unique_ptr<juce::AudioProcessorEditor> openEditor (juce::AudioPluginInstance& instance)
-    {
-        std::unique_ptr<juce::AudioProcessorEditor> editor (instance.createEditor());
-
-        if (editor == nullptr)
-            return nullptr;
-
-        editor->setTopLeftPosition (900, 300);
-        editor->addToDesktop (0);
-        editor->setVisible (true);
-        EXPECT_TRUE (waitUntil ([&] { return editor->getWidth() == 770 && editor->getHeight() == 487; }))
-            << editor->getBounds().toString();
-        return editor;
-    }
-
-    /** Lets what the plug-in's and the host's windows posted run before the editor goes, as a host's loop would. */
-    static void closeEditor (std::unique_ptr<juce::AudioProcessorEditor>& editor)
-    {
-        for (int pass = 0; pass < 2; ++pass)
-        {
-            auto done = std::make_shared<std::atomic<bool>> (false);
-            juce::MessageManager::callAsync ([done] { done->store (true); });
-            EXPECT_TRUE (waitUntil ([&] { return done->load(); }));
-        }
-
-        editor.reset();
-    }
-
-    /** The left ear's then the right ear's 250 ms after a unit impulse on the left input, once the plug-in has
-        settled on silence and renders the same twice in a row with the room's tail: its engines take their
-        responses over a little after each preparation. */
-    static std::vector<float> renderSettledImpulse (juce::AudioPluginInstance& instance)
-    {
-        constexpr int silentBlocks = 30, renderedBlocks = 24, length = renderedBlocks * blockSize;
-
-        auto render = [&] {
-            juce::MidiBuffer midi;
-            juce::AudioBuffer<float> buffer (2, blockSize);
-            std::vector<float> ears (2 * length);
-
-            for (int block = 0; block < silentBlocks + renderedBlocks; ++block)
-            {
-                buffer.clear();
-                buffer.setSample (0, 0, block == silentBlocks ? 1.0f : 0.0f);
-                instance.processBlock (buffer, midi);
-
-                for (int ear = 0; block >= silentBlocks && ear < 2; ++ear)
-                    std::copy (buffer.getReadPointer (ear),
-                               buffer.getReadPointer (ear) + blockSize,
-                               ears.begin() + ear * length + (block - silentBlocks) * blockSize);
-            }
-
-            return ears;
-        };
-
-        // An engine that has not taken its response yet passes the impulse on without the room after it.
-        auto hasTail = [] (std::vector<float>::const_iterator ear) {
-            return std::any_of (ear + 480, ear + length, [] (float sample) { return std::abs (sample) > 1.0e-4f; });
-        };
-
-        std::vector<float> previous, current;
-
-        const auto settled = waitUntil ([&] {
-            previous = std::exchange (current, render());
-            return hasTail (current.cbegin()) && hasTail (current.cbegin() + length) && previous == current;
-        });
-
-        EXPECT_TRUE (settled) << "the responses never settled";
-        return current;
-    }
-
-    corvane::test::ScreenAccess screen;
-    juce::VST3PluginFormat format;
-    juce::OwnedArray<juce::PluginDescription> descriptions;
+    ScreenAccess screen;
+    HostedBundle bundle;
 };
 } // namespace
 
@@ -168,9 +51,10 @@ TEST_F (Vst3LifecycleTest, PreparedAgainReleasedAndToggledFromTheEnginesThreadWi
     auto plugin = createInstance();
     ASSERT_NE (plugin, nullptr);
     plugin->prepareToPlay (sampleRate, blockSize);
-    const auto rendered = renderSettledImpulse (*plugin);
+    const auto rendered = renderSettledImpulses (*plugin);
+    ASSERT_GT (rendered.getNumSamples(), 0) << "the responses never settled";
 
-    auto editor = openEditor (*plugin);
+    auto editor = HostedBundle::openEditor (*plugin);
     ASSERT_NE (editor, nullptr);
 
     // The device's clock: a block of noise with a tone every block period, of the size the engine last set.
@@ -251,13 +135,13 @@ TEST_F (Vst3LifecycleTest, PreparedAgainReleasedAndToggledFromTheEnginesThreadWi
 
                 const auto played = blocksPlayed.load();
 
-                if (! waitUntil ([&] { return blocksPlayed.load() >= played + change.blocksBetween; }))
+                if (! HostedBundle::waitUntil ([&] { return blocksPlayed.load() >= played + change.blocksBetween; }))
                     problems.add (juce::String ("audio stopped after ") + change.what);
             }
 
             const auto played = blocksPlayed.load();
 
-            if (! waitUntil ([&] { return blocksPlayed.load() >= played + 8; }))
+            if (! HostedBundle::waitUntil ([&] { return blocksPlayed.load() >= played + 8; }))
                 problems.add (juce::String ("audio stopped after ") + change.what);
 
             if (silent.load() != silentBefore)
@@ -267,15 +151,15 @@ TEST_F (Vst3LifecycleTest, PreparedAgainReleasedAndToggledFromTheEnginesThreadWi
         }
     });
 
-    EXPECT_TRUE (waitUntil ([&] { return changesDone.load() == static_cast<int> (std::size (changes)); }));
+    EXPECT_TRUE (HostedBundle::waitUntil ([&] { return changesDone.load() == static_cast<int> (std::size (changes)); }));
     engine.join();
     EXPECT_TRUE (problems.isEmpty()) << problems.joinIntoString ("; ");
 
     // The scope keeps drawing what plays.
     const auto scopeArea = juce::Rectangle<int> (176, 42, 399, 316) + editor->getScreenPosition();
     juce::Image first;
-    EXPECT_TRUE (waitUntil ([&] { return spreadOf (first = screen.grab (scopeArea)) > 0.1f; })) << "the scope is blank";
-    EXPECT_TRUE (waitUntil ([&] { return differingPixels (first, screen.grab (scopeArea)) > 10; }))
+    EXPECT_TRUE (HostedBundle::waitUntil ([&] { return ScreenAccess::spreadOf (first = screen.grab (scopeArea)) > 0.1f; })) << "the scope is blank";
+    EXPECT_TRUE (HostedBundle::waitUntil ([&] { return ScreenAccess::differingPixels (first, screen.grab (scopeArea)) > 10; }))
         << "the scope stands still while audio plays";
 
     stop.store (true);
@@ -283,16 +167,11 @@ TEST_F (Vst3LifecycleTest, PreparedAgainReleasedAndToggledFromTheEnginesThreadWi
     EXPECT_EQ (notFinite.load(), 0);
 
     // Back at the first settings, the plug-in renders as it did before.
-    const auto renderedAfterwards = renderSettledImpulse (*plugin);
-    ASSERT_EQ (renderedAfterwards.size(), rendered.size());
+    const auto renderedAfterwards = renderSettledImpulses (*plugin);
+    ASSERT_GT (renderedAfterwards.getNumSamples(), 0) << "the responses never settled again";
+    EXPECT_LT (HostedBundle::relativeDifference (renderedAfterwards, rendered, rendered.getNumSamples()), 1.0e-5f);
 
-    auto largestDifference = 0.0f;
-    for (size_t i = 0; i < rendered.size(); ++i)
-        largestDifference = std::max (largestDifference, std::abs (rendered[i] - renderedAfterwards[i]));
-
-    EXPECT_LT (largestDifference, 1.0e-6f);
-
-    closeEditor (editor);
+    HostedBundle::closeEditor (editor);
     plugin->releaseResources();
 }
 
@@ -336,7 +215,7 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
 
     auto looksLikeTheReference = [&] (const std::vector<juce::Image>& images) {
         for (size_t i = 0; i < images.size(); ++i)
-            if (differingPixels (images[i], reference[i]) != 0)
+            if (ScreenAccess::differingPixels (images[i], reference[i]) != 0)
                 return false;
 
         return true;
@@ -348,15 +227,15 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
     slots[0].instance->prepareToPlay (sampleRate, blockSize);
 
     {
-        auto editor = openEditor (*slots[0].instance);
+        auto editor = HostedBundle::openEditor (*slots[0].instance);
         ASSERT_NE (editor, nullptr);
-        ASSERT_TRUE (waitUntil ([&] {
+        ASSERT_TRUE (HostedBundle::waitUntil ([&] {
             auto images = grabRegionsOf (*editor);
             const auto steady = ! reference.empty() && looksLikeTheReference (images);
             reference = std::move (images);
-            return steady && spreadOf (reference[0]) > 0.1f;
+            return steady && ScreenAccess::spreadOf (reference[0]) > 0.1f;
         })) << "the first editor never painted its gain value";
-        closeEditor (editor);
+        HostedBundle::closeEditor (editor);
     }
 
     slots[0].state.store (alive);
@@ -395,7 +274,7 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
                     continue;
                 }
 
-                if (! waitUntil ([&] {
+                if (! HostedBundle::waitUntil ([&] {
                         auto expected = static_cast<int> (alive);
                         return slot.state.compare_exchange_strong (expected, dying);
                     }))
@@ -413,13 +292,13 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
     }
 
     auto showEditorOf = [&] (Slot& slot) {
-        auto editor = openEditor (*slot.instance);
+        auto editor = HostedBundle::openEditor (*slot.instance);
 
         if (editor == nullptr)
             return false;
 
-        const auto shown = waitUntil ([&] { return looksLikeTheReference (grabRegionsOf (*editor)); });
-        closeEditor (editor);
+        const auto shown = HostedBundle::waitUntil ([&] { return looksLikeTheReference (grabRegionsOf (*editor)); });
+        HostedBundle::closeEditor (editor);
         return shown;
     };
 
@@ -431,7 +310,7 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
     for (; editorsOpened < numEditors; ++editorsOpened)
     {
         Slot* chosen = nullptr;
-        const auto found = waitUntil ([&] {
+        const auto found = HostedBundle::waitUntil ([&] {
             for (size_t tried = 0; tried < slots.size() && chosen == nullptr; ++tried)
             {
                 auto& slot = slots[next++ % slots.size()];
@@ -451,7 +330,7 @@ TEST_F (Vst3LifecycleTest, EightInstancesComeAndGoFromTwoThreadsWhileEditorsOpen
         chosen->state.store (alive);
     }
 
-    EXPECT_TRUE (waitUntil ([&] { return workersDone.load() == 2; }));
+    EXPECT_TRUE (HostedBundle::waitUntil ([&] { return workersDone.load() == 2; }));
 
     for (auto& worker : workers)
         worker.join();

@@ -1,5 +1,6 @@
+#include "HostedBundle.h"
+
 #include <gtest/gtest.h>
-#include <juce_audio_processors/juce_audio_processors.h>
 
 #include <algorithm>
 #include <array>
@@ -11,185 +12,25 @@
 
 namespace
 {
-// The plug-in clips its output here.
-constexpr float clipLimit = 2.0f;
-
-using BlockSizes = std::function<int()>;
+using corvane::test::HostedBundle;
 
 /** Drives the built bundle through JUCE's VST3 host as a DAW does, at any rate and block size. */
 class Vst3StressTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const auto bundle = juce::File (ZEM2_VST3_BUNDLE);
-        ASSERT_TRUE (bundle.exists()) << bundle.getFullPathName();
-
-        format.findAllTypesForFile (descriptions, bundle.getFullPathName());
-        ASSERT_EQ (descriptions.size(), 1);
-    }
+    void SetUp() override { ASSERT_NE (bundle.getDescription(), nullptr); }
 
     std::unique_ptr<juce::AudioPluginInstance> createPrepared (double sampleRate, int blockSize)
     {
-        juce::String error;
-        auto plugin = format.createInstanceFromDescription (*descriptions[0], sampleRate, blockSize, error);
+        auto plugin = bundle.createInstance (sampleRate, blockSize);
 
-        if (plugin == nullptr)
-            ADD_FAILURE() << error;
-        else
+        if (plugin != nullptr)
             plugin->prepareToPlay (sampleRate, blockSize);
 
         return plugin;
     }
 
-    /** The responses last 0.17 s at any rate: this much silence leaves nothing of what came before. */
-    static int responseLength (double sampleRate) { return juce::roundToInt (0.2 * sampleRate); }
-
-    static BlockSizes fixedBlocks (int size)
-    {
-        return [size] { return size; };
-    }
-
-    static BlockSizes randomBlocks (int largest, juce::int64 seed)
-    {
-        return [largest, random = juce::Random (seed)]() mutable { return 1 + random.nextInt (largest); };
-    }
-
-    /** The output for the input, fed in place in blocks of the sizes that nextBlockSize hands out. */
-    static juce::AudioBuffer<float> render (juce::AudioPluginInstance& plugin,
-                                            const juce::AudioBuffer<float>& input,
-                                            const BlockSizes& nextBlockSize)
-    {
-        juce::AudioBuffer<float> output (input);
-        juce::MidiBuffer midi;
-
-        for (int start = 0; start < output.getNumSamples();)
-        {
-            const auto length = juce::jmin (nextBlockSize(), output.getNumSamples() - start);
-            juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), output.getNumChannels(), start, length);
-            plugin.processBlock (block, midi);
-            start += length;
-        }
-
-        return output;
-    }
-
-    static void renderSilence (juce::AudioPluginInstance& plugin, int length, const BlockSizes& nextBlockSize)
-    {
-        juce::AudioBuffer<float> silence (2, length);
-        silence.clear();
-        render (plugin, silence, nextBlockSize);
-    }
-
-    static float peakOf (const juce::AudioBuffer<float>& buffer, int channel, int start, int end)
-    {
-        auto peak = 0.0f;
-
-        for (int i = start; i < end; ++i)
-            peak = std::max (peak, std::abs (buffer.getSample (channel, i)));
-
-        return peak;
-    }
-
-    /** The largest difference over the first length samples, relative to the reference's peak there. */
-    static float relativeDifference (const juce::AudioBuffer<float>& output, const juce::AudioBuffer<float>& reference, int length)
-    {
-        auto largest = 0.0f;
-
-        for (int channel = 0; channel < 2; ++channel)
-            for (int i = 0; i < length; ++i)
-            {
-                const auto difference = std::abs (output.getSample (channel, i) - reference.getSample (channel, i));
-
-                if (std::isnan (difference))
-                    return difference;
-
-                largest = std::max (largest, difference);
-            }
-
-        const auto peak = std::max (peakOf (reference, 0, 0, length), peakOf (reference, 1, 0, length));
-        return largest / std::max (peak, std::numeric_limits<float>::min());
-    }
-
-    /** Where the first sample that is not finite or lies beyond the clip is, or -1. */
-    static int firstSampleOutOfBounds (const juce::AudioBuffer<float>& buffer)
-    {
-        for (int i = 0; i < buffer.getNumSamples(); ++i)
-            for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
-                if (! std::isfinite (buffer.getSample (channel, i)) || std::abs (buffer.getSample (channel, i)) > clipLimit)
-                    return i;
-
-        return -1;
-    }
-
-    /** Calls step until it returns true, keeping the message loop running as a host's does; only a real failure
-        takes the 30 s. */
-    template <typename Step>
-    static bool keepTrying (Step&& step)
-    {
-        for (const auto deadline = juce::Time::getMillisecondCounter() + 30000; juce::Time::getMillisecondCounter() < deadline;)
-        {
-            if (step())
-                return true;
-
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
-        }
-
-        return false;
-    }
-
-    /** Each of the four engines takes over its response on a background thread after preparation and crossfades to
-        it: settled once an impulse on each side renders twice alike, with the room after it on both ears, or at
-        once when it renders as a settled instance did. Each impulse is followed by the responses' length of
-        silence, so the plug-in ends up holding nothing. Returns that rendering, or nothing if it never settled. */
-    static juce::AudioBuffer<float> renderSettledImpulses (juce::AudioPluginInstance& plugin,
-                                                           double sampleRate,
-                                                           const BlockSizes& nextBlockSize,
-                                                           const juce::AudioBuffer<float>* settledRendering = nullptr)
-    {
-        const auto gap = responseLength (sampleRate);
-        const auto directSound = juce::roundToInt (0.01 * sampleRate);
-
-        juce::AudioBuffer<float> probe (2, 2 * gap);
-        probe.clear();
-        probe.setSample (0, 0, 1.0f);
-        probe.setSample (1, gap, 1.0f);
-
-        juce::AudioBuffer<float> previous (2, 2 * gap), current;
-        previous.clear();
-        auto failed = false;
-
-        // Renderings in blocks of other sizes differ by rounding only.
-        constexpr auto alike = 1.0e-5f;
-
-        const auto settled = keepTrying ([&] {
-            current = render (plugin, probe, nextBlockSize);
-
-            if (const auto at = firstSampleOutOfBounds (current); at >= 0)
-            {
-                ADD_FAILURE() << "an impulse renders a sample that is not finite or beyond the clip at " << at;
-                return failed = true;
-            }
-
-            if (settledRendering != nullptr && relativeDifference (current, *settledRendering, 2 * gap) < alike)
-                return true;
-
-            auto hasRoom = true;
-
-            for (int side = 0; side < 2; ++side)
-                for (int ear = 0; ear < 2; ++ear)
-                    hasRoom = hasRoom && peakOf (current, ear, side * gap + directSound, (side + 1) * gap) > 1.0e-4f;
-
-            const auto twiceAlike = relativeDifference (current, previous, 2 * gap) < alike;
-            previous.makeCopyOf (current);
-            return hasRoom && twiceAlike;
-        });
-
-        return settled && ! failed ? current : juce::AudioBuffer<float>();
-    }
-
-    juce::VST3PluginFormat format;
-    juce::OwnedArray<juce::PluginDescription> descriptions;
+    HostedBundle bundle;
 };
 
 /** Music-like and different on the two sides: noise under a tone of its own on each. */
@@ -224,10 +65,10 @@ TEST_F (Vst3StressTest, EveryRateAndBlockSizeRendersAsFixedBlocksDo)
 
         auto reference = createPrepared (sampleRate, referenceBlockSize);
         ASSERT_NE (reference, nullptr);
-        const auto impulses = renderSettledImpulses (*reference, sampleRate, fixedBlocks (referenceBlockSize));
+        const auto impulses = HostedBundle::renderSettledImpulses (*reference, sampleRate, HostedBundle::fixedBlocks (referenceBlockSize));
         ASSERT_GT (impulses.getNumSamples(), 0) << "the responses never settled at " << sampleRate << " Hz";
-        const auto expected = render (*reference, music, fixedBlocks (referenceBlockSize));
-        ASSERT_EQ (firstSampleOutOfBounds (expected), -1);
+        const auto expected = HostedBundle::render (*reference, music, HostedBundle::fixedBlocks (referenceBlockSize));
+        ASSERT_EQ (HostedBundle::firstSampleOutOfBounds (expected), -1);
 
         std::cout << sampleRate << " Hz, largest difference per prepared size, relative to the peak:";
 
@@ -243,15 +84,15 @@ TEST_F (Vst3StressTest, EveryRateAndBlockSizeRendersAsFixedBlocksDo)
             for (int channel = 0; channel < 2; ++channel)
                 input.copyFrom (channel, 0, music, channel, 0, length);
 
-            auto blockSizes = randomBlocks (preparedSize, static_cast<juce::int64> (sampleRate) + preparedSize);
-            ASSERT_GT (renderSettledImpulses (*plugin, sampleRate, blockSizes, &impulses).getNumSamples(), 0)
+            auto blockSizes = HostedBundle::randomBlocks (preparedSize, static_cast<juce::int64> (sampleRate) + preparedSize);
+            ASSERT_GT (HostedBundle::renderSettledImpulses (*plugin, sampleRate, blockSizes, &impulses).getNumSamples(), 0)
                 << "the responses never settled";
 
-            const auto output = render (*plugin, input, blockSizes);
-            const auto at = firstSampleOutOfBounds (output);
+            const auto output = HostedBundle::render (*plugin, input, blockSizes);
+            const auto at = HostedBundle::firstSampleOutOfBounds (output);
             EXPECT_EQ (at, -1) << output.getSample (0, juce::jmax (0, at)) << ", " << output.getSample (1, juce::jmax (0, at));
 
-            const auto difference = relativeDifference (output, expected, length);
+            const auto difference = HostedBundle::relativeDifference (output, expected, length);
             EXPECT_LT (difference, 1.0e-4f) << "largest difference from fixed blocks of " << referenceBlockSize << " of the peak";
             std::cout << " " << preparedSize << ": " << difference;
         }
@@ -290,7 +131,7 @@ TEST_F (Vst3StressTest, BadInputsLeaveTheOutputFiniteAndWithinTheClip)
 
     auto plugin = createPrepared (sampleRate, preparedSize);
     ASSERT_NE (plugin, nullptr);
-    ASSERT_GT (renderSettledImpulses (*plugin, sampleRate, fixedBlocks (preparedSize)).getNumSamples(), 0);
+    ASSERT_GT (HostedBundle::renderSettledImpulses (*plugin, sampleRate, HostedBundle::fixedBlocks (preparedSize)).getNumSamples(), 0);
 
     auto* gain = plugin->getParameters()[1];
     auto* bypass = plugin->getBypassParameter();
@@ -298,7 +139,7 @@ TEST_F (Vst3StressTest, BadInputsLeaveTheOutputFiniteAndWithinTheClip)
     const auto defaultGain = gain->getValue();
 
     // Music, then the bad samples over several host blocks, then music again for as long as the responses last.
-    const auto before = 3000, badLength = 1700, after = responseLength (sampleRate);
+    const auto before = 3000, badLength = 1700, after = HostedBundle::responseLength (sampleRate);
 
     for (const auto& c : cases)
     {
@@ -306,7 +147,7 @@ TEST_F (Vst3StressTest, BadInputsLeaveTheOutputFiniteAndWithinTheClip)
 
         gain->setValueNotifyingHost (c.atFullGain ? 1.0f : defaultGain);
         bypass->setValueNotifyingHost (c.bypassed ? 1.0f : 0.0f);
-        renderSilence (*plugin, after, fixedBlocks (preparedSize));
+        HostedBundle::renderSilence (*plugin, after, HostedBundle::fixedBlocks (preparedSize));
 
         auto input = makeMusic (sampleRate, before + badLength + after, 11);
         auto withSilence = input;
@@ -318,16 +159,16 @@ TEST_F (Vst3StressTest, BadInputsLeaveTheOutputFiniteAndWithinTheClip)
                 withSilence.setSample (channel, i, 0.0f);
             }
 
-        const auto output = render (*plugin, input, randomBlocks (preparedSize, 5));
-        const auto at = firstSampleOutOfBounds (output);
+        const auto output = HostedBundle::render (*plugin, input, HostedBundle::randomBlocks (preparedSize, 5));
+        const auto at = HostedBundle::firstSampleOutOfBounds (output);
         EXPECT_EQ (at, -1) << "at " << at << ": " << output.getSample (0, juce::jmax (0, at)) << ", "
                            << output.getSample (1, juce::jmax (0, at));
 
         if (c.heardAsSilence)
         {
-            renderSilence (*plugin, after, fixedBlocks (preparedSize));
-            const auto expected = render (*plugin, withSilence, randomBlocks (preparedSize, 5));
-            EXPECT_LT (relativeDifference (output, expected, output.getNumSamples()), 1.0e-6f);
+            HostedBundle::renderSilence (*plugin, after, HostedBundle::fixedBlocks (preparedSize));
+            const auto expected = HostedBundle::render (*plugin, withSilence, HostedBundle::randomBlocks (preparedSize, 5));
+            EXPECT_LT (HostedBundle::relativeDifference (output, expected, output.getNumSamples()), 1.0e-6f);
         }
     }
 

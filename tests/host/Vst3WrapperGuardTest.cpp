@@ -1,78 +1,33 @@
-#include <gtest/gtest.h>
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "HostedInstanceTest.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <optional>
-#include <stdexcept>
 
 namespace
 {
+using corvane::test::HostedBundle;
+
 /** What the bundle's VST3 wrapper does with what a careless host or a damaged project hands it, through JUCE's
     VST3 hosting; the AddressSanitizer build of these tests shows any access outside the wrapper's memory. */
-class Vst3WrapperGuardTest : public testing::Test
+class Vst3WrapperGuardTest : public corvane::test::HostedInstanceTest
 {
 protected:
-    static constexpr double sampleRate = 48000.0;
     static constexpr int preparedSize = 256;
 
-    void SetUp() override
+    Vst3WrapperGuardTest()
+        : HostedInstanceTest (48000.0, preparedSize)
     {
-        const auto bundle = juce::File (ZEM2_VST3_BUNDLE);
-        ASSERT_TRUE (bundle.exists()) << bundle.getFullPathName();
-
-        format.findAllTypesForFile (descriptions, bundle.getFullPathName());
-        ASSERT_EQ (descriptions.size(), 1);
-
-        juce::String error;
-        plugin = format.createInstanceFromDescription (*descriptions[0], sampleRate, preparedSize, error);
-        ASSERT_NE (plugin, nullptr) << error;
-    }
-
-    void TearDown() override
-    {
-        if (plugin != nullptr)
-            plugin->releaseResources();
-
-        plugin.reset();
-    }
-
-    juce::AudioProcessorParameter& parameter (const juce::String& name)
-    {
-        for (auto* candidate : plugin->getParameters())
-            if (candidate->getName (100) == name)
-                return *candidate;
-
-        throw std::runtime_error ("no parameter " + name.toStdString());
     }
 
     /** Runs input through the plug-in in host blocks of hostBlock, the last one shorter, after silence longer
-        than the room's half-second tail. Each run is a whole number of 1024-sample partitions of the
-        convolutions, so that every run meets them at the same phase. */
+        than the responses. Each run is a whole number of 1024-sample partitions of the convolutions, so that
+        every run meets them at the same phase. */
     juce::AudioBuffer<float> render (const juce::AudioBuffer<float>& input, int hostBlock)
     {
-        juce::MidiBuffer midi;
-        juce::AudioBuffer<float> silence (2, preparedSize);
-
-        for (int i = 0; i < 32768 / preparedSize; ++i)
-        {
-            silence.clear();
-            plugin->processBlock (silence, midi);
-        }
-
-        auto output = input;
-
-        for (int start = 0; start < output.getNumSamples(); start += hostBlock)
-        {
-            juce::AudioBuffer<float> block (output.getArrayOfWritePointers(), 2, start,
-                                            std::min (hostBlock, output.getNumSamples() - start));
-            plugin->processBlock (block, midi);
-        }
-
-        return output;
+        HostedBundle::renderSilence (*plugin, 32768, HostedBundle::fixedBlocks (preparedSize));
+        return HostedBundle::render (*plugin, input, HostedBundle::fixedBlocks (hostBlock));
     }
 
     /** A different chord on each side for 10240 samples, then 5120 of silence where the room's tail shows. */
@@ -92,56 +47,17 @@ protected:
 
         return signal;
     }
-
-    static float largestDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b, int& where)
-    {
-        auto largest = 0.0f;
-
-        for (int channel = 0; channel < 2; ++channel)
-            for (int k = 0; k < a.getNumSamples(); ++k)
-                if (const auto difference = std::abs (a.getSample (channel, k) - b.getSample (channel, k)); difference > largest)
-                {
-                    largest = difference;
-                    where = k;
-                }
-
-        return largest;
-    }
-
-    juce::VST3PluginFormat format;
-    juce::OwnedArray<juce::PluginDescription> descriptions;
-    std::unique_ptr<juce::AudioPluginInstance> plugin;
 };
 } // namespace
 
 TEST_F (Vst3WrapperGuardTest, BlocksLongerThanPreparedSoundAsInPreparedSizeBlocks)
 {
     plugin->prepareToPlay (sampleRate, preparedSize);
+    ASSERT_GT (HostedBundle::renderSettledImpulses (*plugin, sampleRate, HostedBundle::fixedBlocks (preparedSize)).getNumSamples(), 0)
+        << "the responses never settled";
+
     const auto signal = makeSignal();
-
-    // The graph is built and the responses loaded on the plug-in's own threads: wait until two runs in prepared
-    // blocks agree and both ears carry the room's tail.
-    std::optional<juce::AudioBuffer<float>> previous;
-    juce::AudioBuffer<float> reference;
-
-    const auto settled = [&] {
-        reference = render (signal, preparedSize);
-        const auto peak = reference.getMagnitude (0, reference.getNumSamples());
-        const auto tail = std::min (reference.getMagnitude (0, 10240 + 480, 4000), reference.getMagnitude (1, 10240 + 480, 4000));
-        int where = 0;
-        const auto agrees = previous.has_value() && largestDifference (*previous, reference, where) <= 1.0e-6f * peak;
-        previous = reference;
-        return agrees && tail > 1.0e-4f && peak > 0.05f;
-    };
-
-    bool isSettled = false;
-
-    for (const auto deadline = juce::Time::getMillisecondCounter() + 60000;
-         ! isSettled && juce::Time::getMillisecondCounter() < deadline;)
-        isSettled = settled();
-
-    ASSERT_TRUE (isSettled) << "the responses never settled";
-    const auto peak = reference.getMagnitude (0, reference.getNumSamples());
+    const auto reference = render (signal, preparedSize);
 
     struct Case
     {
@@ -155,9 +71,8 @@ TEST_F (Vst3WrapperGuardTest, BlocksLongerThanPreparedSoundAsInPreparedSizeBlock
     {
         // A sample the wrapper left out would stay dry, one processed twice or out of place would differ too.
         const auto output = render (signal, c.hostBlock);
-        int where = 0;
-        const auto difference = largestDifference (reference, output, where);
-        EXPECT_LE (difference, 1.0e-4f * peak) << c.hostBlock << " (" << c.what << "): largest difference at sample " << where;
+        EXPECT_LE (HostedBundle::relativeDifference (output, reference, output.getNumSamples()), 1.0e-4f)
+            << c.hostBlock << " (" << c.what << ")";
     }
 }
 
