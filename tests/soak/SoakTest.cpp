@@ -401,7 +401,10 @@ TEST (Soak, PlaybackWithAutomationStateRestoresAndTheEditorOpeningAndClosing)
         EXPECT_LE (atEnd.heapBytes, afterWarmUp->heapBytes + (128 + 32 * openingsSince) * 1024);
 
         // Freed memory stays resident in each thread's arena; the renderer's threads alone move it by some 16 MiB.
+        // AddressSanitizer holds freed memory back on purpose and checks for leaks itself.
+#if ! defined(__SANITIZE_ADDRESS__)
         EXPECT_LE (atEnd.residentBytes, afterWarmUp->residentBytes + 32 * 1024 * 1024);
+#endif
     }
 
     std::fflush (stdout);

@@ -125,6 +125,18 @@ void* allocate (std::size_t size, std::size_t alignment = 0)
     throw std::bad_alloc();
 }
 
+void* allocateOrNull (std::size_t size, std::size_t alignment = 0) noexcept
+{
+    try
+    {
+        return allocate (size, alignment);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
+
 void release (void* memory) noexcept
 {
     if (armed && memory != nullptr)
@@ -141,6 +153,16 @@ void* operator new (std::size_t size) { return allocate (size); }
 void* operator new[] (std::size_t size) { return allocate (size); }
 void* operator new (std::size_t size, std::align_val_t alignment) { return allocate (size, static_cast<std::size_t> (alignment)); }
 void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocate (size, static_cast<std::size_t> (alignment)); }
+// The nothrow forms too: a library calling one must not get the runtime's memory back through ours, or the other
+// way round (AddressSanitizer reports the mismatch).
+void* operator new (std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull (size); }
+void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull (size); }
+void* operator new (std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept { return allocateOrNull (size, static_cast<std::size_t> (alignment)); }
+void* operator new[] (std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept { return allocateOrNull (size, static_cast<std::size_t> (alignment)); }
+void operator delete (void* memory, const std::nothrow_t&) noexcept { release (memory); }
+void operator delete[] (void* memory, const std::nothrow_t&) noexcept { release (memory); }
+void operator delete (void* memory, std::align_val_t, const std::nothrow_t&) noexcept { release (memory); }
+void operator delete[] (void* memory, std::align_val_t, const std::nothrow_t&) noexcept { release (memory); }
 void operator delete (void* memory) noexcept { release (memory); }
 void operator delete[] (void* memory) noexcept { release (memory); }
 void operator delete (void* memory, std::size_t) noexcept { release (memory); }
