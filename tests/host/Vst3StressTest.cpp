@@ -9,6 +9,7 @@
 #include <iostream>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -52,7 +53,12 @@ juce::AudioBuffer<float> makeMusic (double sampleRate, int length, juce::int64 s
 
 TEST_F (Vst3StressTest, EveryRateAndBlockSizeRendersAsFixedBlocksDo)
 {
-    const std::array<double, 7> sampleRates { 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0 };
+#if defined(ZEM2_ASAN_RUNTIME)
+    // The sanitized bundle runs some ten times slower: the lowest, a usual and the highest rate keep every block size.
+    const std::vector<double> sampleRates { 22050.0, 44100.0, 192000.0 };
+#else
+    const std::vector<double> sampleRates { 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0 };
+#endif
     const std::array<int, 10> preparedSizes { 1, 7, 32, 64, 100, 256, 512, 1000, 2048, 4096 };
     constexpr int referenceBlockSize = 512;
 

@@ -32,7 +32,7 @@ void prepareXlib()
 }
 } // namespace
 
-#if JUCE_LINUX && defined(__SANITIZE_ADDRESS__)
+#if JUCE_LINUX && (defined(__SANITIZE_ADDRESS__) || defined(ZEM2_ASAN_RUNTIME))
 /** Mesa unloads its OpenGL driver when the display that used it closes. What the driver's globals hold would then
     count as leaked, from a module LeakSanitizer can no longer name or suppress; so the driver stays loaded. */
 extern "C" int dlclose (void* handle)
