@@ -19,11 +19,20 @@ void MainProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
     // Prepared here, on the caller's thread, and never through the graph: off the message thread the graph
     // prepares its nodes later, asynchronously, while the host may already send blocks that run through them.
-    for (auto* node : graph->processingOrder)
+    // As the graph would, only after a change of settings or a release: hosts prepare again at other times too,
+    // and the responses' tails should play on through that.
+    const auto settings = std::make_pair (sampleRate, samplesPerBlock);
+
+    if (nodesPreparedFor != settings)
     {
-        node->setProcessingPrecision (juce::AudioProcessor::singlePrecision);
-        node->setRateAndBufferSizeDetails (sampleRate, samplesPerBlock);
-        node->prepareToPlay (sampleRate, samplesPerBlock);
+        for (auto* node : graph->processingOrder)
+        {
+            node->setProcessingPrecision (juce::AudioProcessor::singlePrecision);
+            node->setRateAndBufferSizeDetails (sampleRate, samplesPerBlock);
+            node->prepareToPlay (sampleRate, samplesPerBlock);
+        }
+
+        nodesPreparedFor = settings;
     }
 
     if (scratchBuffer.getNumChannels() != 2 || scratchBuffer.getNumSamples() != samplesPerBlock)
@@ -37,6 +46,8 @@ void MainProcessor::releaseResources()
 {
     for (auto* node : graph->processingOrder)
         node->releaseResources();
+
+    nodesPreparedFor.reset();
 }
 
 void MainProcessor::reset()

@@ -5,6 +5,9 @@
 #include "dsp/SampleRingHolder.h"
 #include "interfaces/IProcessorStateProvider.h"
 
+#include <optional>
+#include <utility>
+
 namespace corvane
 {
 /** The audio engine: runs the processing graph's nodes in the order of its connections, steers them from the
@@ -41,6 +44,7 @@ private:
     std::unique_ptr<ProcessingGraph> graph;
     juce::AudioBuffer<float> scratchBuffer;
     SampleRingHolder sampleRing { numScopeChannels, 44100 };
+    std::optional<std::pair<double, int>> nodesPreparedFor;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainProcessor)
 };

@@ -275,6 +275,23 @@ TEST_F (LoadedProcessorTest, ZemOnAgainRendersAsIfItHadNeverBeenOff)
     }
 }
 
+TEST_F (LoadedProcessorTest, PreparedAgainWithTheSameSettingsPlaysOnAsIfUninterrupted)
+{
+    // Hosts prepare again on transport and activation changes; the room's tails must not restart or dip.
+    AudioPluginAudioProcessor preparedAgain, reference;
+    prepareAndLoad (preparedAgain);
+    prepareAndLoad (reference);
+
+    for (int block = 0; block < 30; ++block)
+    {
+        if (block == 10)
+            preparedAgain.prepareToPlay (sampleRate, blockSize);
+
+        const auto input = test::makeNoise (2, blockSize, 0.25f, block + 1);
+        ASSERT_LE (largestDifference (process (preparedAgain, input), process (reference, input)), 1.0e-6f) << "block " << block;
+    }
+}
+
 TEST_F (LoadedProcessorTest, MonoInputIsRenderedFromBothLoudspeakers)
 {
     AudioPluginAudioProcessor mono, stereo;
