@@ -1,14 +1,12 @@
 #include "dsp/ProcessorBase.h"
 #include "interfaces/ParameterIds.h"
-#include "processor/AudioPluginAudioProcessor.h"
+#include "processor/ApvtsManager.h"
 #include "scope/GLRenderer.h"
 #include "support/DesktopWindow.h"
 #include "support/GLTestContext.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 using namespace corvane;
 
@@ -44,8 +42,8 @@ struct FakeRing : IAudioSampleProvider
 /** A renderer shown in a window with the context attached, as the editor has it; frames come when asked for. */
 struct ShownRenderer
 {
-    explicit ShownRenderer (const char* vertexText = vertexShaderSource, IAudioSampleProvider* ring = nullptr)
-        : renderer (std::make_unique<GLRenderer> (state, ring != nullptr ? *ring : fakeRing, context, vertexText))
+    explicit ShownRenderer (const char* vertexText = vertexShaderSource)
+        : renderer (std::make_unique<GLRenderer> (state, fakeRing, context, vertexText))
     {
         window.setSize (120, 90);
         renderer->setBounds (window.getLocalBounds());
@@ -231,34 +229,4 @@ TEST (GLRenderer, LeavesTheContextFreeInEveryOrderOfTeardown)
         EXPECT_EQ (scope.context.getTargetComponent(), nullptr);
         scope.context.detach();
     }
-}
-
-TEST (GLRenderer, KeepsDrawingWhileTheAudioThreadWritesAndReplacesTheRing)
-{
-    AudioPluginAudioProcessor processor;
-    processor.prepareToPlay (48000.0, 512);
-    ShownRenderer scope (vertexShaderSource, &processor);
-    scope.context.setContinuousRepainting (true);
-
-    std::atomic<bool> stop { false };
-    std::thread audio ([&] {
-        const auto noise = test::makeNoise (2, 512, 0.5f);
-        juce::AudioBuffer<float> block (2, 512);
-        juce::MidiBuffer midi;
-
-        // Every preparation replaces the ring under the scope's reads.
-        for (int i = 1; ! stop; ++i)
-        {
-            if (i % 50 == 0)
-                processor.prepareToPlay (48000.0, 512);
-
-            block.makeCopyOf (noise, true);
-            processor.processBlock (block, midi);
-        }
-    });
-
-    EXPECT_TRUE (scope.awaitFrames (300));
-    stop = true;
-    audio.join();
-    EXPECT_TRUE (scope.renderer->getLastFrame().drew);
 }
