@@ -140,25 +140,6 @@ TEST_F (LevelAnalyzerTest, TheFirstWaitingTickAfterConstructionCountsThePastAsHe
     EXPECT_FLOAT_EQ (levelsOf (analyzer)[0], 0.6f);
 }
 
-TEST_F (LevelAnalyzerTest, PeakIsTheLargerMagnitudeOfMinimumAndMaximum)
-{
-    prepareStereo (44100.0);
-    const auto window = analyzer.getWindowSamples();
-    juce::AudioBuffer<float> block (2, window);
-
-    for (int i = 0; i < window; ++i)
-    {
-        block.setSample (0, i, i % 2 == 0 ? 1.0f : -1.0f);
-        block.setSample (1, i, 0.5f * std::sin (0.01f * static_cast<float> (i)));
-    }
-
-    block.setSample (1, 700, -0.8f);
-    analyzer.pushSamples (block);
-    tickAfter (16);
-
-    EXPECT_EQ (levelsOf (analyzer), juce::Array<float> ({ 1.0f, 0.8f }));
-}
-
 TEST_F (LevelAnalyzerTest, ChannelsFollowSetNumChannelsAndPrepareEmptiesTheFifosButKeepsTheLevels)
 {
     EXPECT_EQ (levelsOf (analyzer).size(), 1);

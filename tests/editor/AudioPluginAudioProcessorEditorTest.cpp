@@ -86,35 +86,6 @@ TEST (EditorSizeLimits, FollowThePrimaryDisplaysUserArea)
     }
 }
 
-TEST_F (EditorTest, AboutCoversTheScopeUntilItsCloseButtonAndNothingElseClosesIt)
-{
-    auto& scope = editor->getVectorScopeView();
-    auto& overlay = editor->getModalView();
-    auto& infoButton = controlBarChild (4);
-
-    for (int round = 0; round < 2; ++round)
-    {
-        SCOPED_TRACE (round);
-        clickOn (infoButton, infoButton.getLocalBounds().getCentre());
-        EXPECT_TRUE (overlay.isVisible());
-        EXPECT_TRUE (editor->getAboutView().isVisible());
-        EXPECT_FALSE (scope.isVisible());
-
-        // The backdrop and the keyboard leave it open.
-        window->press ({ 5, 5 });
-        window->release ({ 5, 5 });
-        for (const auto key : { juce::KeyPress (juce::KeyPress::escapeKey), juce::KeyPress ('a'), juce::KeyPress (juce::KeyPress::returnKey) })
-            editor->getPeer()->handleKeyPress (key);
-        EXPECT_TRUE (overlay.isVisible());
-        EXPECT_FALSE (scope.isVisible());
-
-        auto& closeButton = *editor->getAboutView().getChildComponent (0);
-        clickOn (closeButton, closeButton.getLocalBounds().getCentre());
-        EXPECT_FALSE (overlay.isVisible());
-        EXPECT_TRUE (scope.isVisible());
-    }
-}
-
 TEST_F (EditorTest, HelpAsksTheBrowserForTheManualAndLeavesTheWindowAsItWas)
 {
     // A stand-in for xdg-open, first on the PATH, records the address it was asked to open.

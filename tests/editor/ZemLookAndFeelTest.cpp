@@ -194,16 +194,3 @@ TEST_F (ZemLookAndFeelTest, TextButtonIsAnOutlinedCapsuleThatShowsWhatLiesBehind
     EXPECT_TRUE (test::samePixels (disabled, buttonBackground (button, true, true)));
     EXPECT_EQ (opaqueColours (buttonText (button)), juce::Array<juce::Colour> { greyed });
 }
-
-TEST_F (ZemLookAndFeelTest, TextEditorOutlineIsTwoPixelsWide)
-{
-    juce::TextEditor editor;
-    editor.setBounds (0, 0, 100, 30);
-
-    const auto image = render (editor, [&] (juce::Graphics& g) { lookAndFeel.drawTextEditorOutline (g, 7, 7, editor); });
-    const auto outline = image.getPixelAt (0, 15);
-    EXPECT_TRUE (outline.isOpaque());
-
-    for (auto [x, y, inside] : { std::tuple { 1, 15, false }, { 99, 29, false }, { 50, 28, false }, { 2, 15, true }, { 50, 15, true } })
-        EXPECT_EQ (image.getPixelAt (x, y), inside ? juce::Colours::transparentBlack : outline) << x << ", " << y;
-}

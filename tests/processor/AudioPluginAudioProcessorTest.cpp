@@ -6,85 +6,49 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace corvane;
 
 namespace
 {
 /** Marks a sample whose gain cannot be told because the chain's output was silent. */
 constexpr float unknownGain = -1.0f;
-
-/** With "ZEM On" off and its crossfade over, the chain is the master gain alone, so what leaves the processor
-    can be checked sample by sample. */
-class PluginProcessorTest : public testing::Test
-{
-protected:
-    static constexpr double sampleRate = 48000.0;
-    static constexpr int blockSize = 256;
-    static constexpr int fadeLength = 1440; // 30 ms at 48 kHz
-
-    PluginProcessorTest() { processor.getApvtsManager().setBoolValue (zemOnParameterID, false); }
-
-    void prepare() { processor.prepareToPlay (sampleRate, blockSize); }
-
-    juce::AudioBuffer<float> process (juce::AudioBuffer<float> buffer)
-    {
-        processor.processBlock (buffer, midi);
-        return buffer;
-    }
-
-    /** Runs past the gain node's first ramp, the output fade-in and the 50 ms crossfade to the dry path. */
-    void settle()
-    {
-        for (int done = 0; done < 6000; done += blockSize)
-            process (test::makeConstant (2, blockSize, 0.0f));
-    }
-
-    AudioPluginAudioProcessor processor;
-    juce::MidiBuffer midi;
-};
+constexpr double sampleRate = 48000.0;
+constexpr int blockSize = 256;
 
 /** The scope's ring holds the four binaural paths of every block. With "ZEM On" on and no crossfade running, each
     ear's output before the output stage is the sum of its two paths, so the ring tells what the stage was given,
-    whenever the convolution engines take over their responses. */
-class FadeInTest : public testing::Test
+    whenever the convolution engines take over their responses. Returns that gain for each sample, after checking
+    that it is the same on both channels. */
+std::vector<float> appliedGains (AudioPluginAudioProcessor& processor, const std::vector<int>& blockSizes)
 {
-protected:
-    static constexpr double sampleRate = 48000.0;
-    static constexpr int blockSize = 256;
+    std::vector<float> gains;
+    juce::MidiBuffer midi;
+    juce::int64 seed = 1;
 
-    /** Processes blocks of the given sizes and returns the gain that the output stage applied to each sample,
-        after checking that it is the same on both channels. */
-    std::vector<float> appliedGains (std::initializer_list<int> blockSizes)
+    for (auto size : blockSizes)
     {
-        std::vector<float> gains;
-        juce::int64 seed = 1;
+        auto output = test::makeNoise (2, size, 0.25f, seed++);
+        processor.processBlock (output, midi);
 
-        for (auto size : blockSizes)
+        juce::AudioBuffer<float> paths (4, processor.getNumReady());
+        EXPECT_TRUE (processor.read (paths));
+        EXPECT_GE (paths.getNumSamples(), size);
+
+        for (int k = 0; k < juce::jmin (size, paths.getNumSamples()); ++k)
         {
-            auto output = test::makeNoise (2, size, 0.25f, seed++);
-            processor.processBlock (output, midi);
-
-            juce::AudioBuffer<float> paths (4, processor.getNumReady());
-            EXPECT_TRUE (processor.read (paths));
-            EXPECT_GE (paths.getNumSamples(), size);
-
-            for (int k = 0; k < juce::jmin (size, paths.getNumSamples()); ++k)
-            {
-                const auto left = paths.getSample (0, k) + paths.getSample (1, k);
-                const auto right = paths.getSample (2, k) + paths.getSample (3, k);
-                // A silent chain sample says nothing about the gain applied to it.
-                const auto gain = left != 0.0f ? output.getSample (0, k) / left : unknownGain;
-                EXPECT_NEAR (output.getSample (1, k), right * gain, 1.0e-7f);
-                gains.push_back (gain);
-            }
+            const auto left = paths.getSample (0, k) + paths.getSample (1, k);
+            const auto right = paths.getSample (2, k) + paths.getSample (3, k);
+            // A silent chain sample says nothing about the gain applied to it.
+            const auto gain = left != 0.0f ? output.getSample (0, k) / left : unknownGain;
+            EXPECT_NEAR (output.getSample (1, k), right * gain, 1.0e-7f);
+            gains.push_back (gain);
         }
-
-        return gains;
     }
 
-    AudioPluginAudioProcessor processor;
-    juce::MidiBuffer midi;
-};
+    return gains;
+}
 
 void expectFadeIn (const std::vector<float>& gains)
 {
@@ -111,65 +75,39 @@ void expectFadeIn (const std::vector<float>& gains)
 }
 } // namespace
 
-TEST_F (FadeInTest, FadesInOverThirtyMillisecondsHoweverTheHostSplitsBlocks)
+TEST (OutputFadeIn, ThirtyMillisecondsAfterAFreshStartOrBackToBackPreparationsButNoDipAfterASingleOne)
 {
-    processor.prepareToPlay (sampleRate, blockSize);
-    // A block longer than the prepared size among them: the fade runs on across its pieces.
-    expectFadeIn (appliedGains ({ 1, 255, 7, 600, 100, 256, 200, 64, 256, 256 }));
-}
+    const std::vector<int> playback (7, blockSize);
+    const auto prepare = [] (AudioPluginAudioProcessor& p) { p.prepareToPlay (sampleRate, blockSize); };
 
-TEST_F (FadeInTest, RepeatedPreparationsOrAReleaseBetweenThemStillFadeIn)
-{
-    processor.prepareToPlay (sampleRate, blockSize);
-    processor.prepareToPlay (sampleRate, blockSize);
-    expectFadeIn (appliedGains ({ 256, 256, 256, 256, 256, 256, 256 }));
-
-    processor.prepareToPlay (sampleRate, blockSize);
-    processor.releaseResources();
-    processor.prepareToPlay (sampleRate, blockSize);
-    expectFadeIn (appliedGains ({ 256, 256, 256, 256, 256, 256, 256 }));
-}
-
-TEST_F (FadeInTest, OnePreparationAfterPlaybackKeepsFullLevel)
-{
-    processor.prepareToPlay (sampleRate, blockSize);
-    appliedGains ({ 256, 256, 256, 256, 256, 256, 256 });
-
-    processor.prepareToPlay (sampleRate, blockSize);
-
-    for (auto gain : appliedGains ({ 256, 100, 256 }))
-        ASSERT_TRUE (gain == 1.0f || gain == unknownGain);
-}
-
-TEST_F (PluginProcessorTest, ClipsToPlusMinusTwo)
-{
-    processor.getApvtsManager().setValue (masterGainParameterID, 12.0f);
-    prepare();
-    settle();
-
-    auto input = test::makeConstant (2, blockSize, 1.5f);
-    input.applyGain (1, 0, blockSize, -1.0f);
-    input.setSample (0, 10, 0.25f);
-
-    const auto output = process (input);
-
-    EXPECT_EQ (output.getSample (0, 0), 2.0f);
-    EXPECT_EQ (output.getSample (1, 0), -2.0f);
-    EXPECT_EQ (output.getSample (0, 10), 0.5f);
-    EXPECT_EQ (output.getMagnitude (0, blockSize), 2.0f);
-}
-
-TEST_F (PluginProcessorTest, EverySampleOfAHostBlockLongerThanThePreparedSizeGoesThroughTheChain)
-{
-    processor.getApvtsManager().setValue (masterGainParameterID, -48.0f);
-    prepare();
-    settle();
-
-    // Muted: a sample that skipped the chain would come out as it went in.
-    for (const auto numSamples : { 17, blockSize * 2, blockSize * 2 + 3, blockSize * 5 + 100 })
+    struct Case
     {
-        const auto output = process (test::makeConstant (2, numSamples, 1.0f));
-        EXPECT_EQ (output.getMagnitude (0, numSamples), 0.0f) << numSamples;
+        const char* what;
+        std::function<void (AudioPluginAudioProcessor&)> before;
+        std::vector<int> blocks;
+        bool fadesIn;
+    };
+
+    const Case cases[] = {
+        // The fade runs on across the pieces of a block longer than the prepared size.
+        { "host splits blocks", prepare, { 1, 255, 7, 600, 100, 256, 200, 64, 256, 256 }, true },
+        { "prepared twice", [&] (auto& p) { prepare (p); prepare (p); }, playback, true },
+        { "twice after playback, a release between", [&] (auto& p) { prepare (p); appliedGains (p, playback); prepare (p); p.releaseResources(); prepare (p); }, playback, true },
+        { "prepared again during playback", [&] (auto& p) { prepare (p); appliedGains (p, playback); prepare (p); }, { 256, 100, 256 }, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        AudioPluginAudioProcessor processor;
+        c.before (processor);
+        const auto gains = appliedGains (processor, c.blocks);
+
+        if (c.fadesIn)
+            expectFadeIn (gains);
+        else
+            for (auto gain : gains)
+                ASSERT_TRUE (gain == 1.0f || gain == unknownGain);
     }
 }
 
@@ -180,9 +118,6 @@ namespace
 class LoadedProcessorTest : public testing::Test
 {
 protected:
-    static constexpr double sampleRate = 48000.0;
-    static constexpr int blockSize = 256;
-
     static void prepareAndLoad (AudioPluginAudioProcessor& processor, int numInputChannels = 2)
     {
         ASSERT_TRUE (processor.setBusesLayout (makeBusesLayout (numInputChannels, 2)));
@@ -209,7 +144,6 @@ protected:
         ASSERT_TRUE (allLoaded());
         // Past the engines' own switch-over, whose old engine still rings with the silence fed so far.
         processSilence (processor, 2 * static_cast<int> (0.05 * sampleRate / blockSize) + 2);
-        processor.skip (processor.getNumReady());
     }
 
     static juce::AudioBuffer<float> process (AudioPluginAudioProcessor& processor, juce::AudioBuffer<float> buffer)
@@ -223,14 +157,6 @@ protected:
     {
         for (int i = 0; i < numBlocks; ++i)
             process (processor, test::makeConstant (2, blockSize, 0.0f));
-    }
-
-    static juce::AudioBuffer<float> readPaths (AudioPluginAudioProcessor& processor, int numSamples)
-    {
-        juce::AudioBuffer<float> paths (4, numSamples);
-        EXPECT_TRUE (processor.read (paths));
-        processor.skip (processor.getNumReady());
-        return paths;
     }
 
     static float largestDifference (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
@@ -307,46 +233,6 @@ TEST_F (LoadedProcessorTest, MonoInputIsRenderedFromBothLoudspeakers)
         monoInput.clear (1, 0, blockSize);
 
         ASSERT_LT (largestDifference (process (mono, monoInput), process (stereo, input)), 1.0e-6f) << block;
-    }
-}
-
-TEST_F (LoadedProcessorTest, TheScopeGetsTheFourPathsThatMakeTheOutput)
-{
-    AudioPluginAudioProcessor processor;
-    prepareAndLoad (processor);
-
-    // An impulse on each side in turn: only that loudspeaker's two paths carry it, and they make up the output.
-    for (const auto side : { 0, 1 })
-    {
-        SCOPED_TRACE (side == 0 ? "left loudspeaker" : "right loudspeaker");
-        juce::AudioBuffer<float> input (2, blockSize);
-        input.clear();
-        input.setSample (side, 0, 1.0f);
-
-        for (int block = 0; block < 4; ++block)
-        {
-            const auto output = process (processor, input);
-            const auto paths = readPaths (processor, blockSize);
-            input.clear();
-
-            EXPECT_EQ (paths.getMagnitude (1 - side, 0, blockSize), 0.0f);
-            EXPECT_EQ (paths.getMagnitude (3 - side, 0, blockSize), 0.0f);
-
-            if (block == 0)
-            {
-                EXPECT_GT (paths.getMagnitude (side, 0, blockSize), 0.01f);
-                EXPECT_GT (paths.getMagnitude (2 + side, 0, blockSize), 0.01f);
-            }
-
-            for (int k = 0; k < blockSize; ++k)
-            {
-                ASSERT_EQ (output.getSample (0, k), paths.getSample (side, k)) << block << ", " << k;
-                ASSERT_EQ (output.getSample (1, k), paths.getSample (2 + side, k)) << block << ", " << k;
-            }
-        }
-
-        processSilence (processor, 40);
-        processor.skip (processor.getNumReady());
     }
 }
 

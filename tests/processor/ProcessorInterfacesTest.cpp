@@ -47,31 +47,18 @@ TEST (ProcessorInterfaces, LevelsFollowTheInputAndTheClippedOutput)
     EXPECT_FLOAT_EQ (output[1], 2.0f);
 }
 
-TEST (ProcessorInterfaces, ScopeReadsTheFourPathsOfEveryBlockFromANewRingAfterEachPreparation)
+TEST (ProcessorInterfaces, EachPreparationGivesTheScopeANewEmptyRing)
 {
+    // How the ring counts, refuses and skips is the ring's own test; here, that the processor feeds and renews it.
     AudioPluginAudioProcessor processor;
     IAudioSampleProvider& scope = processor;
     EXPECT_EQ (scope.getNumReady(), 0);
 
     processor.prepareToPlay (48000.0, 256);
+    auto buffer = test::makeNoise (2, 256, 0.5f);
     juce::MidiBuffer midi;
-
-    for (int block = 0; block < 3; ++block)
-    {
-        auto buffer = test::makeNoise (2, 256, 0.5f, block + 1);
-        processor.processBlock (buffer, midi);
-    }
-
-    EXPECT_EQ (scope.getNumReady(), 768);
-
-    juce::AudioBuffer<float> tooMuch (4, 1000);
-    EXPECT_FALSE (scope.read (tooMuch));
-    EXPECT_EQ (scope.getNumReady(), 768);
-
-    scope.skip (512);
-    juce::AudioBuffer<float> newest (4, 256);
-    EXPECT_TRUE (scope.read (newest));
-    EXPECT_EQ (scope.getNumReady(), 0);
+    processor.processBlock (buffer, midi);
+    EXPECT_EQ (scope.getNumReady(), 256);
 
     processor.prepareToPlay (48000.0, 256);
     EXPECT_EQ (scope.getNumReady(), 0);

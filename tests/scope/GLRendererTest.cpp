@@ -1,6 +1,6 @@
 #include "dsp/ProcessorBase.h"
 #include "interfaces/ParameterIds.h"
-#include "processor/AudioPluginAudioProcessor.h"
+#include "processor/ApvtsManager.h"
 #include "scope/GLRenderer.h"
 #include "support/DesktopWindow.h"
 #include "support/GLTestContext.h"
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <tuple>
 
 using namespace corvane;
 
@@ -44,8 +44,8 @@ struct FakeRing : IAudioSampleProvider
 /** A renderer shown in a window with the context attached, as the editor has it; frames come when asked for. */
 struct ShownRenderer
 {
-    explicit ShownRenderer (const char* vertexText = vertexShaderSource, IAudioSampleProvider* ring = nullptr)
-        : renderer (std::make_unique<GLRenderer> (state, ring != nullptr ? *ring : fakeRing, context, vertexText))
+    explicit ShownRenderer (const char* vertexText = vertexShaderSource)
+        : renderer (std::make_unique<GLRenderer> (state, fakeRing, context, vertexText))
     {
         window.setSize (120, 90);
         renderer->setBounds (window.getLocalBounds());
@@ -62,6 +62,22 @@ struct ShownRenderer
             return renderer->getLastFrame().count >= target;
         });
     }
+
+    /** Renders one frame on the GL thread and reads it back, bottom row first. The context may render frames of
+        its own in between: frameCount says which frame this was. */
+    std::vector<juce::PixelARGB> frame()
+    {
+        std::vector<juce::PixelARGB> pixels;
+        context.executeOnGLThread ([&] (juce::OpenGLContext&) {
+            renderer->renderOpenGL();
+            pixels = test::readPixels (120, 90);
+            frameCount = renderer->getLastFrame().count;
+        },
+                                   true);
+        return pixels;
+    }
+
+    int frameCount = 0;
 
     ProcessorBase parameterOwner;
     ApvtsManager state { parameterOwner, nullptr };
@@ -104,15 +120,6 @@ TEST (GLRenderer, DrawsEachPointWhereTheLayoutPutsItOverTheBackground)
     };
 
     ShownRenderer scope;
-    const auto read = [&] {
-        std::vector<juce::PixelARGB> pixels;
-        scope.context.executeOnGLThread ([&] (juce::OpenGLContext&) {
-            scope.renderer->renderOpenGL();
-            pixels = test::readPixels (120, 90);
-        },
-                                         true);
-        return pixels;
-    };
 
     // Quiet, the left loudspeaker's sound sits high in its fan, its height scaled by the aspect ratio 120 / 90; off,
     // the left output lies on the bottom line, inward from the left edge by its level.
@@ -121,9 +128,9 @@ TEST (GLRenderer, DrawsEachPointWhereTheLayoutPutsItOverTheBackground)
         scope.state.setBoolValue (zemOnParameterID, c.zemOn);
         scope.fakeRing.level = c.level;
         scope.fakeRing.ready = 0;
-        const auto before = read();
+        const auto before = scope.frame();
         scope.fakeRing.ready = 1;
-        const auto after = read();
+        const auto after = scope.frame();
 
         juce::Point<float> sum;
         int changed = 0;
@@ -139,6 +146,67 @@ TEST (GLRenderer, DrawsEachPointWhereTheLayoutPutsItOverTheBackground)
         ASSERT_GT (changed, 0) << c.zemOn;
         const auto expected = juce::Point<float> ((c.position.x + 1.0f) * 60.0f - 0.5f, (c.position.y + 1.0f) * 45.0f - 0.5f);
         EXPECT_LT ((sum / (float) changed).getDistanceFrom (expected), 1.5f) << c.zemOn << ": " << (sum / (float) changed).toString();
+    }
+}
+
+TEST (GLRenderer, ColoursPointsByWhetherTheyLieBeyondTheSquareAndFadesTheirTrailsAway)
+{
+    struct Case
+    {
+        float level;
+        bool beyond;
+        int framesToFade;
+    };
+
+    ShownRenderer scope;
+    scope.state.setBoolValue (zemOnParameterID, false);
+    scope.renderer->isDark = true;
+
+    // Off, a level of -1 lies on the square's edge and lands mid-way along the bottom line, -1.1 beyond it. Each
+    // frame keeps 0.9 of the trails, frames without samples included, until their red falls below 0.03: the count
+    // runs from the frame that drew the point to the one without it, give or take the context's own frames.
+    for (auto c : { Case { -1.0f, false, 25 }, Case { -1.1f, true, 35 } })
+    {
+        SCOPED_TRACE (c.level);
+        scope.fakeRing.level = c.level;
+        scope.fakeRing.ready = 0;
+        const auto background = scope.frame();
+        scope.fakeRing.ready = 1;
+        const auto drawn = scope.frame();
+        scope.fakeRing.ready = 0;
+
+        // The right loudspeaker's silent point may touch the left edge; this one lies right of the middle.
+        size_t at = 0;
+        auto largest = 0;
+        for (size_t i = 0; i < drawn.size(); ++i)
+        {
+            const auto change = std::abs (drawn[i].getRed() - background[i].getRed()) + std::abs (drawn[i].getGreen() - background[i].getGreen())
+                              + std::abs (drawn[i].getBlue() - background[i].getBlue());
+            if (i % 120 >= 50 && change > largest)
+                std::tie (at, largest) = std::tuple (i, change);
+        }
+
+        const auto p = drawn[at], b = background[at];
+        ASSERT_GT (largest, 100);
+        EXPECT_NEAR ((double) (at % 120), c.beyond ? 65.5 : 59.5, 1.0);
+
+        if (c.beyond)
+        {
+            EXPECT_EQ (p.getRed(), 255);
+            EXPECT_EQ (p.getGreen(), b.getGreen());
+            EXPECT_EQ (p.getBlue(), b.getBlue());
+        }
+        else
+        {
+            EXPECT_GT (p.getGreen() - b.getGreen(), p.getRed() - b.getRed() + 40) << "cyan";
+            EXPECT_GT (p.getBlue() - b.getBlue(), p.getRed() - b.getRed() + 40) << "cyan";
+        }
+
+        const auto drawnAt = scope.frameCount;
+        while (scope.frameCount < drawnAt + 100 && scope.frame()[at].getNativeARGB() != b.getNativeARGB())
+            continue;
+
+        EXPECT_NEAR (scope.frameCount - drawnAt, c.framesToFade, 2);
     }
 }
 
@@ -231,34 +299,4 @@ TEST (GLRenderer, LeavesTheContextFreeInEveryOrderOfTeardown)
         EXPECT_EQ (scope.context.getTargetComponent(), nullptr);
         scope.context.detach();
     }
-}
-
-TEST (GLRenderer, KeepsDrawingWhileTheAudioThreadWritesAndReplacesTheRing)
-{
-    AudioPluginAudioProcessor processor;
-    processor.prepareToPlay (48000.0, 512);
-    ShownRenderer scope (vertexShaderSource, &processor);
-    scope.context.setContinuousRepainting (true);
-
-    std::atomic<bool> stop { false };
-    std::thread audio ([&] {
-        const auto noise = test::makeNoise (2, 512, 0.5f);
-        juce::AudioBuffer<float> block (2, 512);
-        juce::MidiBuffer midi;
-
-        // Every preparation replaces the ring under the scope's reads.
-        for (int i = 1; ! stop; ++i)
-        {
-            if (i % 50 == 0)
-                processor.prepareToPlay (48000.0, 512);
-
-            block.makeCopyOf (noise, true);
-            processor.processBlock (block, midi);
-        }
-    });
-
-    EXPECT_TRUE (scope.awaitFrames (300));
-    stop = true;
-    audio.join();
-    EXPECT_TRUE (scope.renderer->getLastFrame().drew);
 }

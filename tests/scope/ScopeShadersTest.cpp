@@ -1,4 +1,3 @@
-#include "scope/FillRectangle.h"
 #include "scope/Particles.h"
 #include "scope/ScopeShaders.h"
 #include "support/GLTestContext.h"
@@ -10,19 +9,15 @@ using namespace juce::gl;
 
 namespace
 {
-constexpr int size = 201;
-
 using Uniform = juce::OpenGLShaderProgram::Uniform;
 
-/** The scope's program, meshes, trail image and a black background as the renderer sets them up, made on the GL thread.
-    The program also hands each vertex's gl_Position to transform feedback, which finds points out of view too. */
+/** The scope's program and points, made on the GL thread. The program also hands each vertex's gl_Position to
+    transform feedback, which finds points out of view too; what the renderer draws with it is its own test. */
 struct Scene
 {
     explicit Scene (juce::OpenGLContext& c)
-        : context (c)
-        , shader (c)
+        : shader (c)
         , particles (c)
-        , rectangle (c)
     {
         // Recording gl_Position changes nothing that the program draws.
         const GLchar* recorded[] = { "gl_Position" };
@@ -31,28 +26,15 @@ struct Scene
         glTransformFeedbackVaryings (shader.getProgramID(), 1, recorded, GL_INTERLEAVED_ATTRIBS);
         linked = linked && shader.link();
         error = shader.getLastError();
-        trail.initialise (context, size, size);
-        screen.initialise (context, size, size);
-        trail.clear (juce::Colours::black);
-        glActiveTexture (GL_TEXTURE0);
-        background.loadImage (juce::Image (juce::Image::RGB, 4, 4, true));
-        glActiveTexture (GL_TEXTURE1);
 
         if (! linked)
             return;
 
         shader.use();
         attributes = std::make_unique<ShaderAttributes> (shader);
-        glEnable (GL_DEPTH_TEST);
-        glDepthFunc (GL_LESS);
-        glEnable (GL_BLEND);
-        glBlendFunc (GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glViewport (0, 0, size, size);
-        Uniform (shader, "backgroundTexture").set ((GLint) 0);
-        Uniform (shader, "offscreenFbo").set ((GLint) 1);
     }
 
-    void setJob (int renderToOffScreen, int transparentRectangle, int isZemOn = 0, float aspectRatio = 1.0f)
+    void setJob (int renderToOffScreen, int transparentRectangle, int isZemOn, float aspectRatio)
     {
         Uniform (shader, "renderToOffScreen").set ((GLint) renderToOffScreen);
         Uniform (shader, "transparentRectangle").set ((GLint) transparentRectangle);
@@ -69,49 +51,12 @@ struct Scene
         glDisableVertexAttribArray (attributes->position->attributeID);
     }
 
-    /** The off-screen pass of one frame without "ZEM On": the fade, then the frame's points. */
-    void drawTrail (const juce::AudioBuffer<float>& samples)
-    {
-        trail.makeCurrentRenderingTarget();
-        setJob (1, 1);
-        rectangle.draw (context, *attributes);
-        setJob (1, 0);
-        glBindBuffer (GL_ARRAY_BUFFER, particles.particleBuffer.bufferID);
-        particles.updateVertices (samples);
-        drawPoints (2 * samples.getNumSamples());
-        trail.releaseAsRenderingTarget();
-    }
-
-    /** The trail image over the background, read back. */
-    std::vector<juce::PixelARGB> compose()
-    {
-        screen.makeCurrentRenderingTarget();
-        glBindTexture (GL_TEXTURE_2D, trail.getTextureID());
-        setJob (0, 0);
-        rectangle.draw (context, *attributes);
-        auto pixels = test::readPixels (size, size);
-        screen.releaseAsRenderingTarget();
-        return pixels;
-    }
-
-    juce::OpenGLContext& context;
     juce::OpenGLShaderProgram shader;
     Particles particles;
-    FillRectangle rectangle;
-    juce::OpenGLFrameBuffer trail, screen;
-    juce::OpenGLTexture background;
     std::unique_ptr<ShaderAttributes> attributes;
     juce::String error;
     bool linked = false;
 };
-
-/** Index into test::readPixels of the pixel that a point at (x, y) in the view covers. */
-size_t pixelAt (float x, float y)
-{
-    return static_cast<size_t> ((y + 1.0f) * 0.5f * size) * size + static_cast<size_t> ((x + 1.0f) * 0.5f * size);
-}
-
-bool isBlack (juce::PixelARGB p) { return p.getRed() == 0 && p.getGreen() == 0 && p.getBlue() == 0; }
 } // namespace
 
 TEST (ScopeShaders, PlacesPointsAndRectangleCornersAsTheDrawsFlagsSay)
@@ -184,63 +129,4 @@ TEST (ScopeShaders, PlacesPointsAndRectangleCornersAsTheDrawsFlagsSay)
         EXPECT_NEAR (positions[i][1], c.y, std::max (1.0e-3f, std::abs (c.y) * 1.0e-3f));
         EXPECT_EQ (positions[i][3], 1.0f);
     }
-}
-
-TEST (ScopeShaders, ColoursPointsByTheirCodeAndFadesTheirTrailsOutOfTheComposite)
-{
-    // Without "ZEM On", side 0's point on the square's edge (y = -1) lands at (0, -0.9) and the one beyond it
-    // (y = -1.1) at (0.1, -0.9); side 1's points land out of view.
-    juce::AudioBuffer<float> samples (4, 2);
-
-    for (int channel = 0; channel < 4; ++channel)
-    {
-        samples.setSample (channel, 0, channel % 2 == 0 ? -1.0f : 1.0f);
-        samples.setSample (channel, 1, channel % 2 == 0 ? -1.1f : 1.0f);
-    }
-
-    const auto edge = pixelAt (0.0f, -0.9f), beyond = pixelAt (0.1f, -0.9f);
-    test::GLTestContext gl;
-    ASSERT_TRUE (gl.isReady());
-    juce::String error;
-    std::vector<juce::PixelARGB> first;
-    int edgeFrames = -1, beyondFrames = -1;
-
-    gl.run ([&] (juce::OpenGLContext& context) {
-        Scene scene (context);
-        error = scene.error;
-
-        if (! scene.linked)
-            return;
-
-        scene.drawTrail (samples);
-        first = scene.compose();
-
-        for (int further = 1; further <= 60; ++further)
-        {
-            scene.drawTrail (juce::AudioBuffer<float> (4, 0));
-            const auto pixels = scene.compose();
-
-            if (edgeFrames < 0 && isBlack (pixels[edge]))
-                edgeFrames = further - 1;
-
-            if (beyondFrames < 0 && isBlack (pixels[beyond]))
-                beyondFrames = further - 1;
-        }
-    });
-
-    ASSERT_EQ (first.size(), static_cast<size_t> (size * size)) << error;
-
-    for (size_t i = 0; i < first.size(); ++i)
-        ASSERT_TRUE (i == edge || i == beyond || isBlack (first[i])) << "stray pixel " << i;
-
-    // Cyan at alpha 0.9 over black keeps a red of about 0.3494; beyond the square the point is full red.
-    EXPECT_NEAR (first[edge].getRed(), 0.3494 * 255, 1.5);
-    EXPECT_GT (first[edge].getGreen(), first[edge].getRed());
-    EXPECT_GT (first[edge].getBlue(), first[edge].getGreen());
-    EXPECT_EQ (first[beyond].getRed(), 255);
-    EXPECT_EQ (first[beyond].getGreen() + first[beyond].getBlue(), 0);
-
-    // Each frame keeps 0.9, frames without samples included, until red falls below 0.03.
-    EXPECT_NEAR (edgeFrames, 23, 2);
-    EXPECT_NEAR (beyondFrames, 33, 2);
 }
