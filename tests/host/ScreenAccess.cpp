@@ -49,6 +49,13 @@ void ScreenAccess::click (juce::Point<int> position) const
     XFlush (d);
 }
 
+void ScreenAccess::movePointer (juce::Point<int> position) const
+{
+    auto* d = static_cast<Display*> (display);
+    XTestFakeMotionEvent (d, -1, position.x, position.y, CurrentTime);
+    XFlush (d);
+}
+
 float ScreenAccess::spreadOf (const juce::Image& image)
 {
     auto lowest = 1.0f, highest = 0.0f;

@@ -17,6 +17,7 @@ public:
 
     juce::Image grab (juce::Rectangle<int> screenArea) const;
     void click (juce::Point<int> screenPosition) const;
+    void movePointer (juce::Point<int> screenPosition) const;
 
     /** How much an image's brightness varies: a blank or uniform grab gives 0. */
     static float spreadOf (const juce::Image& image);
