@@ -49,9 +49,34 @@ void BinauralProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
     monoBuffer.setSize (1, samplesPerBlock);
     scopeBuffer.setSize (4, samplesPerBlock);
 
-    const juce::dsp::ProcessSpec spec { sampleRate, static_cast<juce::uint32> (samplesPerBlock), 2 };
+    // Loaded once: an engine keeps the response it was given, and every later preparation rebuilds the engine
+    // from it, at the new rate, before returning. A reload would be swapped in later by the engine's background
+    // thread while blocks already run, so a render right after a preparation would change from run to run.
+    if (! responsesLoaded)
+        loadResponses();
 
-    auto responseSampleRate = sampleRate;
+    const juce::dsp::ProcessSpec spec { sampleRate, static_cast<juce::uint32> (samplesPerBlock), 2 };
+    auto longestResponse = 0;
+
+    for (auto& engine : convolutions)
+    {
+        engine->prepare (spec);
+        engine->reset();
+        longestResponse = juce::jmax (longestResponse, engine->getCurrentIRSize());
+    }
+
+    // The convolution engine scales a resampled response by its rate over the processing rate; the response
+    // gain above was set for an engine that did not, and the level must not change with the host's rate.
+    resamplingCompensation = sampleRate / responseSampleRate;
+    tailSeconds.store (longestResponse / sampleRate);
+
+    setLatencySamples (convolutions.at (0)->getLatency());
+    dryWetMixer.prepare (spec);
+    irGain = referenceResponseGain / (sampleRate / referenceSampleRate);
+}
+
+void BinauralProcessor::loadResponses()
+{
     juce::AudioFormatManager formatManager;
     formatManager.registerBasicFormats();
 
@@ -65,38 +90,28 @@ void BinauralProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
         // instead of the host crashing.
         jassert (reader != nullptr);
 
+        if (reader == nullptr)
+            continue;
+
+        responseSampleRate = reader->sampleRate;
+
         for (int ear = 0; ear < 2; ++ear)
         {
-            auto& engine = *convolutions.at (file * 2 + static_cast<size_t> (ear));
-
             juce::AudioBuffer<float> response (1, impulseResponseLength);
             response.clear();
+            reader->read (&response, 0, impulseResponseLength, 0, ear == 0, ear == 1);
 
-            if (reader != nullptr)
-                reader->read (&response, 0, impulseResponseLength, 0, ear == 0, ear == 1);
-
-            engine.prepare (spec);
-            engine.reset();
-
-            if (reader != nullptr)
-            {
-                responseSampleRate = reader->sampleRate;
-                engine.loadImpulseResponse (std::move (response),
-                                            reader->sampleRate,
-                                            juce::dsp::Convolution::Stereo::no,
-                                            juce::dsp::Convolution::Trim::no,
-                                            juce::dsp::Convolution::Normalise::no);
-            }
+            // Queued here and taken by the engine's next preparation, on this thread.
+            convolutions.at (file * 2 + static_cast<size_t> (ear))
+                ->loadImpulseResponse (std::move (response),
+                                       reader->sampleRate,
+                                       juce::dsp::Convolution::Stereo::no,
+                                       juce::dsp::Convolution::Trim::no,
+                                       juce::dsp::Convolution::Normalise::no);
         }
     }
 
-    // The convolution engine scales a resampled response by its rate over the processing rate; the response
-    // gain above was set for an engine that did not, and the level must not change with the host's rate.
-    resamplingCompensation = sampleRate / responseSampleRate;
-
-    setLatencySamples (convolutions.at (0)->getLatency());
-    dryWetMixer.prepare (spec);
-    irGain = referenceResponseGain / (sampleRate / referenceSampleRate);
+    responsesLoaded = true;
 }
 
 void BinauralProcessor::releaseResources()

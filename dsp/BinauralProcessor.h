@@ -22,6 +22,7 @@ class BinauralProcessor : public ProcessorBase
 public:
     static constexpr int numEngines = 4;
     static constexpr int impulseResponseLength = 32768;
+    static constexpr double embeddedResponseSampleRate = 192000.0;
 
     BinauralProcessor();
     ~BinauralProcessor() override;
@@ -33,6 +34,10 @@ public:
     using ProcessorBase::processBlock;
     void reset() override;
 
+    /** The responses' length at the processing rate: how long the output goes on sounding after the input
+        stops. May be asked on any thread. */
+    double getTailLengthSeconds() const override { return tailSeconds.load(); }
+
     void setBypassed (bool shouldBeBypassed) noexcept { bypassed.store (shouldBeBypassed); }
 
     /** The four paths of the last block (left ear: left speaker, right speaker; right ear: the same), or the
@@ -42,17 +47,21 @@ public:
     /** Gain applied to every convolved path at the prepared sample rate. */
     double getImpulseResponseGain() const noexcept { return irGain; }
 
-    /** The length of the response that an engine uses at the processing rate; it becomes the resampled
-        response's length once the engine's background loader has handed it over. */
+    /** The length of the response that an engine uses at the processing rate, from the end of a preparation. */
     int getImpulseResponseSize (int engineIndex) const { return convolutions.at (static_cast<size_t> (engineIndex))->getCurrentIRSize(); }
 
 private:
+    void loadResponses();
+
     std::array<std::unique_ptr<juce::dsp::Convolution>, numEngines> convolutions;
     juce::dsp::DryWetMixer<float> dryWetMixer;
     std::atomic<bool> bypassed { false };
     double wetMixProportion = 1.0;
     double irGain = 0.0;
     double resamplingCompensation = 1.0;
+    double responseSampleRate = embeddedResponseSampleRate;
+    bool responsesLoaded = false;
+    std::atomic<double> tailSeconds { impulseResponseLength / embeddedResponseSampleRate };
     juce::AudioBuffer<float> monoBuffer;
     juce::AudioBuffer<float> stereoBuffer;
     juce::AudioBuffer<float> scopeBuffer;

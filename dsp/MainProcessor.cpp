@@ -56,12 +56,18 @@ void MainProcessor::reset()
         node->reset();
 }
 
+double MainProcessor::getTailLengthSeconds() const
+{
+    return graph->binauralProcessor->getTailLengthSeconds();
+}
+
 void MainProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     const auto pieceSize = scratchBuffer.getNumSamples();
 
-    // Unprepared, there is nothing to run the chain with.
-    if (pieceSize == 0)
+    // Unprepared, or released and not yet prepared again, the chain passes silence: a host that deactivated the
+    // plug-in and still sends a block hears nothing until it activates it again.
+    if (pieceSize == 0 || ! nodesPreparedFor.has_value())
     {
         buffer.clear();
         return;

@@ -26,6 +26,7 @@ public:
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using ProcessorBase::processBlock;
     void reset() override;
+    double getTailLengthSeconds() const override;
 
     /** The scope's side of the sample ring: one reader thread, safe against the replacement at each preparation. */
     int getNumReady() const noexcept { return sampleRing.getNumReady(); }

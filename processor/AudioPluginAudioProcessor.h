@@ -35,7 +35,7 @@ public:
     using juce::AudioProcessor::processBlock;
     void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
     using juce::AudioProcessor::processBlockBypassed;
-    double getTailLengthSeconds() const override { return 0.0; }
+    double getTailLengthSeconds() const override { return mainProcessor->getTailLengthSeconds(); }
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
     juce::AudioProcessorEditor* createEditor() override;

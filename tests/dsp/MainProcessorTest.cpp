@@ -99,3 +99,19 @@ TEST_F (MainProcessorTest, PreparingAgainKeepsTheGainReachedInsteadOfRampingFrom
     main.releaseResources();
     EXPECT_NEAR (firstSampleAfterPreparingAt (96000.0), 0.5011872f, 1.0e-6f) << "after a release, at another rate";
 }
+
+TEST_F (MainProcessorTest, ReleasedItPassesSilenceUntilPreparedAgain)
+{
+    prepare (2);
+    settle();
+    main.releaseResources();
+
+    auto block = test::makeNoise (2, blockSize, 0.5f);
+    main.processBlock (block, midi);
+    EXPECT_EQ (block.getMagnitude (0, blockSize), 0.0f) << "a block after the release sounds";
+
+    prepare (2);
+    block = test::makeNoise (2, blockSize, 0.5f);
+    main.processBlock (block, midi);
+    EXPECT_GT (block.getMagnitude (0, blockSize), 0.1f) << "prepared again, the chain stays silent";
+}

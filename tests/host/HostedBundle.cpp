@@ -90,20 +90,29 @@ void HostedBundle::renderSilence (juce::AudioPluginInstance& plugin, int length,
     render (plugin, silence, nextBlockSize);
 }
 
+juce::AudioBuffer<float> HostedBundle::impulseProbe (double sampleRate, int leadIn)
+{
+    const auto gap = responseLength (sampleRate);
+
+    juce::AudioBuffer<float> probe (2, leadIn + 2 * gap);
+    probe.clear();
+    probe.setSample (0, leadIn, 1.0f);
+    probe.setSample (1, leadIn + gap, 1.0f);
+    return probe;
+}
+
 juce::AudioBuffer<float> HostedBundle::renderSettledImpulses (juce::AudioPluginInstance& plugin,
                                                               double sampleRate,
                                                               const BlockSizes& nextBlockSize,
-                                                              const juce::AudioBuffer<float>* settledRendering)
+                                                              const juce::AudioBuffer<float>* settledRendering,
+                                                              int leadIn)
 {
     const auto gap = responseLength (sampleRate);
     const auto directSound = juce::roundToInt (0.01 * sampleRate);
+    const auto probe = impulseProbe (sampleRate, leadIn);
+    const auto length = probe.getNumSamples();
 
-    juce::AudioBuffer<float> probe (2, 2 * gap);
-    probe.clear();
-    probe.setSample (0, 0, 1.0f);
-    probe.setSample (1, gap, 1.0f);
-
-    juce::AudioBuffer<float> previous (2, 2 * gap), current;
+    juce::AudioBuffer<float> previous (2, length), current;
     previous.clear();
     auto failed = false;
 
@@ -119,7 +128,7 @@ juce::AudioBuffer<float> HostedBundle::renderSettledImpulses (juce::AudioPluginI
             return failed = true;
         }
 
-        if (settledRendering != nullptr && relativeDifference (current, *settledRendering, 2 * gap) < alike)
+        if (settledRendering != nullptr && relativeDifference (current, *settledRendering, length) < alike)
             return true;
 
         // An engine that has not taken its response yet passes the impulse on without the room after it.
@@ -127,9 +136,9 @@ juce::AudioBuffer<float> HostedBundle::renderSettledImpulses (juce::AudioPluginI
 
         for (int side = 0; side < 2; ++side)
             for (int ear = 0; ear < 2; ++ear)
-                hasRoom = hasRoom && peakOf (current, ear, side * gap + directSound, (side + 1) * gap) > 1.0e-4f;
+                hasRoom = hasRoom && peakOf (current, ear, leadIn + side * gap + directSound, leadIn + (side + 1) * gap) > 1.0e-4f;
 
-        const auto twiceAlike = relativeDifference (current, previous, 2 * gap) < alike;
+        const auto twiceAlike = relativeDifference (current, previous, length) < alike;
         previous.makeCopyOf (current);
         return hasRoom && twiceAlike;
     });

@@ -63,14 +63,17 @@ public:
 
     static void renderSilence (juce::AudioPluginInstance& plugin, int length, const BlockSizes& nextBlockSize);
 
-    /** Each of the four engines takes over its response on a background thread after preparation and crossfades to
-        it: settled once an impulse on each side renders twice alike, with the room after it on both ears, or at
-        once when it renders as settledRendering. The left input's impulse comes first, the right's a response
-        length later, each followed by that much silence. Returns that rendering, or nothing if it never settled. */
+    /** An impulse on each side after leadIn samples of silence: the left input's first, the right's a response
+        length later, each followed by that much silence. */
+    static juce::AudioBuffer<float> impulseProbe (double sampleRate, int leadIn = 0);
+
+    /** Renders impulseProbe until it renders twice alike, with the room after each impulse on both ears, or at once
+        when it renders as settledRendering. Returns that rendering, or nothing if it never settled. */
     static juce::AudioBuffer<float> renderSettledImpulses (juce::AudioPluginInstance& plugin,
                                                            double sampleRate,
                                                            const BlockSizes& nextBlockSize,
-                                                           const juce::AudioBuffer<float>* settledRendering = nullptr);
+                                                           const juce::AudioBuffer<float>* settledRendering = nullptr,
+                                                           int leadIn = 0);
 
     static float peakOf (const juce::AudioBuffer<float>& buffer, int channel, int start, int end);
 
