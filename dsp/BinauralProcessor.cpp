@@ -66,7 +66,7 @@ void BinauralProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
     }
 
     // The convolution engine scales a resampled response by its rate over the processing rate; the response
-    // gain above was set for an engine that did not, and the level must not change with the host's rate.
+    // gain below was set for an engine that did not, and the level must not change with the host's rate.
     resamplingCompensation = sampleRate / responseSampleRate;
     tailSeconds.store (longestResponse / sampleRate);
 
