@@ -4,8 +4,20 @@
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
 
+#include <cmath>
+
 namespace corvane
 {
+namespace
+{
+    // Halves go away from zero, where juce::roundToInt would take them to even: a user area 1155 wide allows a
+    // height of 730.5, which makes 731.
+    int roundHalfAwayFromZero (double value)
+    {
+        return (int) std::round (value);
+    }
+} // namespace
+
 // Nothing in it that a shell would read: JUCE hands the address to xdg-open through a shell on Linux.
 const juce::URL AudioPluginAudioProcessorEditor::manualUrl { "https://corvane.example/zem2/manual" };
 
@@ -99,10 +111,10 @@ AudioPluginAudioProcessorEditor::SizeLimits AudioPluginAudioProcessorEditor::siz
 
     const auto maximumHeight = juce::jmax (minimumHeight, height * scale);
 
-    return { juce::roundToInt (aspect * minimumHeight),
+    return { roundHalfAwayFromZero (aspect * minimumHeight),
              EditorLayout::minimumHeight,
-             juce::roundToInt (aspect * maximumHeight),
-             juce::roundToInt (maximumHeight) };
+             roundHalfAwayFromZero (aspect * maximumHeight),
+             roundHalfAwayFromZero (maximumHeight) };
 }
 
 void AudioPluginAudioProcessorEditor::resized()

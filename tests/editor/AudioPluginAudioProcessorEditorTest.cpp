@@ -72,6 +72,7 @@ TEST (EditorSizeLimits, FollowThePrimaryDisplaysUserArea)
     const Case cases[] = { { { 0, 0, 1920, 1040 }, 1540, 974 },
                            { { 0, 0, 1366, 728 }, 1151, 728 },
                            { { 0, 0, 1024, 700 }, 1024, 648 },
+                           { { 0, 0, 1155, 800 }, 1155, 731 }, // 730.5 high: halves round up
                            { { 0, 0, 700, 400 }, 770, 487 },
                            { {}, 770, 487 } };
 
