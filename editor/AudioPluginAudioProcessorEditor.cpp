@@ -5,6 +5,7 @@
 #include "processor/AudioPluginAudioProcessor.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace corvane
 {
@@ -135,7 +136,19 @@ void AudioPluginAudioProcessorEditor::resized()
 
 void AudioPluginAudioProcessorEditor::componentVisibilityChanged (juce::Component& component)
 {
-    if (&component == modalView.get() && ! modalView->isVisible())
+    if (&component != modalView.get())
+        return;
+
+    // The overlay swallows clicks but passes on the keys it does not use, the host's among them; Tab would move
+    // the focus to the controls below it, and Return would press them, unless they are disabled meanwhile.
+    const auto overlayShows = modalView->isVisible();
+
+    for (auto* view : std::initializer_list<juce::Component*> { backgroundImageView.get(), vectorScopeView.get(),
+                                                                inputLevelMeter.get(), outputLevelMeter.get(),
+                                                                gainValueLabel.get(), gainSlider.get(), controlView.get() })
+        view->setEnabled (! overlayShows);
+
+    if (! overlayShows)
         vectorScopeView->setVisible (true);
 }
 
