@@ -4,8 +4,21 @@
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
 
+#include <cmath>
+#include <initializer_list>
+
 namespace corvane
 {
+namespace
+{
+    // Halves go away from zero, where juce::roundToInt would take them to even: a user area 1155 wide allows a
+    // height of 730.5, which makes 731.
+    int roundHalfAwayFromZero (double value)
+    {
+        return (int) std::round (value);
+    }
+} // namespace
+
 // Nothing in it that a shell would read: JUCE hands the address to xdg-open through a shell on Linux.
 const juce::URL AudioPluginAudioProcessorEditor::manualUrl { "https://corvane.example/zem2/manual" };
 
@@ -99,10 +112,10 @@ AudioPluginAudioProcessorEditor::SizeLimits AudioPluginAudioProcessorEditor::siz
 
     const auto maximumHeight = juce::jmax (minimumHeight, height * scale);
 
-    return { juce::roundToInt (aspect * minimumHeight),
+    return { roundHalfAwayFromZero (aspect * minimumHeight),
              EditorLayout::minimumHeight,
-             juce::roundToInt (aspect * maximumHeight),
-             juce::roundToInt (maximumHeight) };
+             roundHalfAwayFromZero (aspect * maximumHeight),
+             roundHalfAwayFromZero (maximumHeight) };
 }
 
 void AudioPluginAudioProcessorEditor::resized()
@@ -123,7 +136,19 @@ void AudioPluginAudioProcessorEditor::resized()
 
 void AudioPluginAudioProcessorEditor::componentVisibilityChanged (juce::Component& component)
 {
-    if (&component == modalView.get() && ! modalView->isVisible())
+    if (&component != modalView.get())
+        return;
+
+    // The overlay swallows clicks but passes on the keys it does not use, the host's among them; Tab would move
+    // the focus to the controls below it, and Return would press them, unless they are disabled meanwhile.
+    const auto overlayShows = modalView->isVisible();
+
+    for (auto* view : std::initializer_list<juce::Component*> { backgroundImageView.get(), vectorScopeView.get(),
+                                                                inputLevelMeter.get(), outputLevelMeter.get(),
+                                                                gainValueLabel.get(), gainSlider.get(), controlView.get() })
+        view->setEnabled (! overlayShows);
+
+    if (! overlayShows)
         vectorScopeView->setVisible (true);
 }
 

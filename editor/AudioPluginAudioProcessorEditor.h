@@ -21,9 +21,9 @@ class AudioPluginAudioProcessor;
 class ApvtsManager;
 
 /** The plug-in's window: the skin, the vector scope, the meters, the gain slider and its value label, the control
-    bar, and the About panel in an overlay. It lays the views out on the 1540 x 974 design canvas scaled to its
-    width and keeps that aspect ratio. Everything here runs on the message thread; only the scope renders on the
-    OpenGL context's thread, while the scope shows. */
+    bar, and the About panel in an overlay, under which every other view is disabled while it shows. It lays the
+    views out on the 1540 x 974 design canvas scaled to its width and keeps that aspect ratio. Everything here runs
+    on the message thread; only the scope renders on the OpenGL context's thread, while the scope shows. */
 class AudioPluginAudioProcessorEditor : public juce::AudioProcessorEditor
     , public juce::ComponentListener
     , public ControlViewListener

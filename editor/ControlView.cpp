@@ -76,6 +76,10 @@ ControlView::ControlView (juce::AudioProcessorValueTreeState& apvtsToControl, ju
     zemOnButton.setTriggeredOnMouseDown (true);
     skinModeButton.setTriggeredOnMouseDown (true);
 
+    // Listening before reading, so that automation landing in between is not missed until the next change.
+    apvts.addParameterListener (zemOnParameterID, this);
+    configState.addListener (this);
+
     updateZemOnImage();
     updateSkinImage();
 
@@ -96,9 +100,6 @@ ControlView::ControlView (juce::AudioProcessorValueTreeState& apvtsToControl, ju
     skinModeButton.onClick = [this] { configState.setProperty (isDarkIdentifier, ! isDark(), nullptr); };
     infoButton.onClick = [this] { listeners.call ([this] (ControlViewListener& l) { l.infoButtonClicked (this); }); };
     helpButton.onClick = [this] { listeners.call ([this] (ControlViewListener& l) { l.helpButtonClicked (this); }); };
-
-    apvts.addParameterListener (zemOnParameterID, this);
-    configState.addListener (this);
 }
 
 ControlView::~ControlView()

@@ -6,7 +6,8 @@ namespace corvane
 {
 /** Lays one component over the whole editor: a dimmed backdrop, a light rounded panel with a soft shadow exactly
     under the content, and the content centred at its own size. Only the content hiding itself closes the overlay;
-    clicks on the backdrop are swallowed and keys go on to the parent, so nothing below reacts meanwhile.
+    clicks on the backdrop are swallowed and keys go on to the parent. Tab would still move the focus on to the
+    controls below, so the owner disables them while the overlay shows.
 
     Threads: message thread only. The content is not owned, and the overlay keeps listening to it until
     setContent (nullptr), which its owner must call before either goes. */

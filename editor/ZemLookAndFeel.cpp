@@ -82,6 +82,27 @@ void ZemLookAndFeel::drawButtonText (juce::Graphics& g, juce::TextButton& button
     g.drawText (button.getButtonText(), button.getLocalBounds(), juce::Justification::centred, true);
 }
 
+void ZemLookAndFeel::drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY, int imageW, int imageH,
+                                      const juce::Colour& overlayColour, float imageOpacity, juce::ImageButton&)
+{
+    // Not faded when disabled, as the framework's are: the editor disables the control bar under the About
+    // overlay, whose backdrop already dims it, and the bar shows around the panel in a large window.
+    const auto transform = juce::RectanglePlacement (juce::RectanglePlacement::stretchToFit)
+                               .getTransformToFit (image->getBounds().toFloat(), juce::Rectangle<int> (imageX, imageY, imageW, imageH).toFloat());
+
+    if (! overlayColour.isOpaque())
+    {
+        g.setOpacity (imageOpacity);
+        g.drawImageTransformed (*image, transform, false);
+    }
+
+    if (! overlayColour.isTransparent())
+    {
+        g.setColour (overlayColour);
+        g.drawImageTransformed (*image, transform, true);
+    }
+}
+
 void ZemLookAndFeel::drawTextEditorOutline (juce::Graphics& g, int, int, juce::TextEditor& textEditor)
 {
     g.setColour (textEditorOutlineColour);

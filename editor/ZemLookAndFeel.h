@@ -5,7 +5,7 @@
 namespace corvane
 {
 /** The plug-in's look and feel. It keeps LookAndFeel_V4's drawing except for text buttons (a see-through
-    capsule), text editor outlines, alert windows and labels.
+    capsule), image buttons (the same disabled as enabled), text editor outlines, alert windows and labels.
 
     Labels pick their colour from a tag in their component name: "@title", "@indicator" or "@control"
     (tested in that order), no tag for the default text colour, or "@default-draw" to be drawn by the
@@ -26,6 +26,9 @@ public:
                          juce::TextButton& button,
                          bool shouldDrawButtonAsHighlighted,
                          bool shouldDrawButtonAsDown) override;
+
+    void drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY, int imageW, int imageH,
+                          const juce::Colour& overlayColour, float imageOpacity, juce::ImageButton& button) override;
 
     void drawTextEditorOutline (juce::Graphics& g, int width, int height, juce::TextEditor& textEditor) override;
 

@@ -13,10 +13,11 @@ ZemSlider::ZemSlider (juce::AudioProcessorValueTreeState& apvtsToUse, juce::Stri
     jassert (apvts.getParameter (parameterID) != nullptr);
     jassert (thumbImage.isValid());
 
+    // Listening before reading, so that automation landing in between is not missed until the next change.
+    apvts.addParameterListener (parameterID, this);
+
     if (auto* parameter = apvts.getParameter (parameterID))
         shownValue = parameter->getValue();
-
-    apvts.addParameterListener (parameterID, this);
 }
 
 ZemSlider::~ZemSlider()

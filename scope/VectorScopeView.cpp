@@ -12,10 +12,10 @@ VectorScopeView::VectorScopeView (IProcessorStateProvider& stateProvider,
     , configState (configStateToFollow)
 {
     addAndMakeVisible (*renderer);
+    configState.addListener (this);
 
     // A restored state holds "0" or "1" as text; as bool both read as meant, and a missing property as light.
     renderer->isDark = static_cast<bool> (configState.getProperty (isDarkIdentifier, false));
-    configState.addListener (this);
 }
 
 VectorScopeView::~VectorScopeView()

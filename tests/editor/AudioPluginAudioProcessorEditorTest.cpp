@@ -1,12 +1,15 @@
 #include "editor/AudioPluginAudioProcessorEditor.h"
 #include "editor/EditorLayout.h"
+#include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
 #include "support/DesktopWindow.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 
 using namespace corvane;
 
@@ -33,6 +36,14 @@ protected:
         const auto at = editor->getLocalPoint (&component, within);
         window->press (at);
         window->release (at);
+    }
+
+    /** Runs what is already posted to the message loop: a button pressed by a key clicks in a message of its own. */
+    static void runPostedMessages()
+    {
+        auto done = std::make_shared<std::atomic<bool>> (false);
+        juce::MessageManager::callAsync ([done] { done->store (true); });
+        ASSERT_TRUE (test::pumpMessagesUntil ([&] { return done->load(); }));
     }
 
     /** The control bar's info and help buttons, and the About view's close button: children by their order. */
@@ -72,6 +83,7 @@ TEST (EditorSizeLimits, FollowThePrimaryDisplaysUserArea)
     const Case cases[] = { { { 0, 0, 1920, 1040 }, 1540, 974 },
                            { { 0, 0, 1366, 728 }, 1151, 728 },
                            { { 0, 0, 1024, 700 }, 1024, 648 },
+                           { { 0, 0, 1155, 800 }, 1155, 731 }, // 730.5 high: halves round up
                            { { 0, 0, 700, 400 }, 770, 487 },
                            { {}, 770, 487 } };
 
@@ -110,6 +122,67 @@ TEST_F (EditorTest, HelpAsksTheBrowserForTheManualAndLeavesTheWindowAsItWas)
 
     setenv ("PATH", path.toRawUTF8(), 1);
     folder.deleteRecursively();
+}
+
+TEST_F (EditorTest, WhileAboutShowsNoKeyReachesTheControlsBelowAndOnceClosedTheyWorkAgain)
+{
+    struct ButtonLog : ControlViewListener
+    {
+        void infoButtonClicked (ControlView*) override { ++presses; }
+        void helpButtonClicked (ControlView*) override { ++presses; }
+        int presses = 0;
+    } buttons;
+
+    auto& overlay = editor->getModalView();
+    auto& about = editor->getAboutView();
+    auto& configState = processor.getConfigState();
+    const auto skin = configState.getProperty (isDarkIdentifier);
+    auto& infoButton = controlBarChild (4);
+    clickOn (infoButton, infoButton.getLocalBounds().getCentre());
+    ASSERT_TRUE (overlay.isVisible());
+    ASSERT_TRUE (window->focus (overlay));
+
+    editor->getControlView().addListener (&buttons);
+    auto& zemOn = *processor.getApvtsManager().getApvts().getParameter (zemOnParameterID);
+    auto host = std::make_unique<test::ParameterRecorder> (zemOn);
+    auto stopsBelow = 0;
+
+    // Twice round the order the focus went in: the panel's close button, the bar's four buttons, the overlay.
+    for (int tab = 0; tab < 12; ++tab)
+    {
+        window->pressKey (juce::KeyPress (juce::KeyPress::tabKey));
+        auto* focused = juce::Component::getCurrentlyFocusedComponent();
+
+        if (focused != &overlay && ! overlay.isParentOf (focused))
+            ++stopsBelow;
+
+        // Return on the panel's own close button closes it, as a click does.
+        if (! about.isParentOf (focused))
+            for (const auto key : { juce::KeyPress (juce::KeyPress::returnKey), juce::KeyPress (juce::KeyPress::spaceKey) })
+                window->pressKey (key);
+
+        runPostedMessages();
+    }
+
+    EXPECT_EQ (stopsBelow, 0) << "the focus went below the overlay";
+    EXPECT_TRUE (host->values.empty()) << "ZEM On changed";
+    EXPECT_EQ (configState.getProperty (isDarkIdentifier), skin) << "the skin changed";
+    EXPECT_EQ (buttons.presses, 0) << "the info or help button was pressed";
+    EXPECT_TRUE (overlay.isVisible());
+    editor->getControlView().removeListener (&buttons);
+
+    // Closed by its button, the switch below takes a click, then the focus and a key.
+    auto& closeButton = *about.getChildComponent (0);
+    clickOn (closeButton, closeButton.getLocalBounds().getCentre());
+    ASSERT_FALSE (overlay.isVisible());
+
+    host = std::make_unique<test::ParameterRecorder> (zemOn);
+    auto& zemOnSwitch = controlBarChild (1);
+    clickOn (zemOnSwitch, zemOnSwitch.getLocalBounds().getCentre());
+    ASSERT_TRUE (window->focus (zemOnSwitch));
+    window->pressKey (juce::KeyPress (juce::KeyPress::returnKey));
+    EXPECT_TRUE (test::pumpMessagesUntil ([&] { return host->values.size() == 2; }));
+    EXPECT_TRUE (test::sawEditsInOwnGestures (*host, { 0.0f, 1.0f }));
 }
 
 TEST_F (EditorTest, ClosingWhileTheOverlayShows)

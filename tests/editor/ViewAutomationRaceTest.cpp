@@ -1,4 +1,4 @@
-// Host automation reaching the views from the audio thread while the message thread draws and destroys them.
+// Host automation reaching the views from the audio thread while the message thread builds, draws and destroys them.
 // Built as an executable of its own so that tests/tsan can build the same file under ThreadSanitizer.
 
 #include "editor/ControlView.h"
@@ -6,10 +6,14 @@
 #include "editor/ZemSlider.h"
 #include "interfaces/ParameterIds.h"
 #include "processor/AudioPluginAudioProcessor.h"
+#include "support/TestSignals.h"
 
+#include <BinaryData.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <thread>
 
 using namespace corvane;
@@ -67,4 +71,81 @@ TEST (ViewAutomationRace, AutomationFromTheAudioThreadWhileViewsAreDrawnAndDestr
     DraggableLabelView label (apvts, masterGainParameterID);
     gain->setValueNotifyingHost (0.5f);
     EXPECT_EQ (label.label.getText(), gain->getCurrentValueAsText());
+}
+
+namespace
+{
+/** Automated from another thread right after its first read once armed, as if the host's change landed just after
+    a view read what to show: a view that starts listening only then misses it. A real race lands there too rarely
+    to fail a test. */
+class LateAutomatedParameter : public juce::AudioParameterFloat
+{
+public:
+    explicit LateAutomatedParameter (const juce::String& parameterID)
+        : juce::AudioParameterFloat ({ parameterID, 1 }, parameterID, 0.0f, 1.0f, 0.0f)
+    {
+    }
+
+    void automateAfterNextRead (float value) { automation = value; }
+
+private:
+    float getValue() const override
+    {
+        const auto value = convertTo0to1 (get());
+
+        if (const auto pending = std::exchange (automation, std::nullopt))
+            std::thread ([this, pending] { const_cast<LateAutomatedParameter*> (this)->setValueNotifyingHost (*pending); }).join();
+
+        return value;
+    }
+
+    mutable std::optional<float> automation;
+};
+} // namespace
+
+TEST (ViewAutomationRace, ViewsShowAChangeThatLandsWhileTheyAreBuilt)
+{
+    auto gainOwned = std::make_unique<LateAutomatedParameter> (masterGainParameterID);
+    auto zemOnOwned = std::make_unique<LateAutomatedParameter> (zemOnParameterID);
+    auto &gain = *gainOwned, &zemOn = *zemOnOwned;
+    juce::AudioProcessorGraph processor; // any processor holds the state
+    juce::AudioProcessorValueTreeState apvts (processor, nullptr, "State", { std::move (gainOwned), std::move (zemOnOwned) });
+    juce::ValueTree configState ("ConfigState");
+
+    // Each parameter starts at 0 and is automated to 1; at 62 x 283 the slider's thumb is centred at y = 37 for 1.
+    juce::Image canvas (juce::Image::ARGB, 62, 283, true);
+    const auto thumbAtTheTop = [&] (juce::Component& slider) {
+        canvas.clear (canvas.getBounds());
+        juce::Graphics g (canvas);
+        slider.setBounds (canvas.getBounds());
+        slider.paintEntireComponent (g, false);
+        return canvas.getPixelAt (31, 37).getAlpha() > 0;
+    };
+    const auto gainText = [&] (juce::Component& view) { return dynamic_cast<DraggableLabelView&> (view).label.getText() == gain.getCurrentValueAsText(); };
+    const auto switchOn = [on = juce::ImageCache::getFromMemory (BinaryData::ZemSwitchOn_png, BinaryData::ZemSwitchOn_pngSize)] (juce::Component& bar) {
+        return dynamic_cast<juce::ImageButton&> (*bar.getChildComponent (1)).getNormalImage() == on;
+    };
+
+    struct Case
+    {
+        const char* view;
+        LateAutomatedParameter& parameter;
+        std::function<std::unique_ptr<juce::Component>()> build;
+        std::function<bool (juce::Component&)> showsOne;
+    };
+
+    const Case cases[] = {
+        { "slider", gain, [&] { return std::make_unique<ZemSlider> (apvts, masterGainParameterID); }, thumbAtTheTop },
+        { "value label", gain, [&] { return std::make_unique<DraggableLabelView> (apvts, masterGainParameterID); }, gainText },
+        { "control bar", zemOn, [&] { return std::make_unique<ControlView> (apvts, configState); }, switchOn },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.view);
+        c.parameter.setValueNotifyingHost (0.0f);
+        c.parameter.automateAfterNextRead (1.0f);
+        const auto view = c.build();
+        EXPECT_TRUE (test::pumpMessagesUntil ([&] { return c.showsOne (*view); }));
+    }
 }

@@ -194,3 +194,17 @@ TEST_F (ZemLookAndFeelTest, TextButtonIsAnOutlinedCapsuleThatShowsWhatLiesBehind
     EXPECT_TRUE (test::samePixels (disabled, buttonBackground (button, true, true)));
     EXPECT_EQ (opaqueColours (buttonText (button)), juce::Array<juce::Colour> { greyed });
 }
+
+TEST_F (ZemLookAndFeelTest, ImageButtonLooksTheSameDisabled)
+{
+    // The editor disables the control bar under the About overlay, and in a large window the bar shows around it.
+    const auto picture = juce::ImageCache::getFromMemory (BinaryData::ZemSwitchOn_png, BinaryData::ZemSwitchOn_pngSize);
+    juce::ImageButton button;
+    button.setImages (false, true, true, picture, 1.0f, {}, picture, 1.0f, {}, picture, 1.0f, {});
+    button.setBounds (0, 0, 124, 75);
+    const auto enabled = button.createComponentSnapshot (button.getLocalBounds(), true, 1.0f);
+    ASSERT_TRUE (enabled.getPixelAt (62, 37).isOpaque());
+
+    button.setEnabled (false);
+    EXPECT_TRUE (test::samePixels (button.createComponentSnapshot (button.getLocalBounds(), true, 1.0f), enabled));
+}

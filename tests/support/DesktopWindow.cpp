@@ -1,5 +1,7 @@
 #include "DesktopWindow.h"
 
+#include "TestSignals.h"
+
 namespace corvane::test
 {
 DesktopWindow::DesktopWindow (juce::Component& componentToShow)
@@ -76,6 +78,21 @@ void DesktopWindow::doubleClick (juce::Point<int> position)
                                                juce::MouseInputSource::defaultPressure,
                                                juce::MouseInputSource::defaultOrientation, time);
     }
+}
+
+bool DesktopWindow::focus (juce::Component& target)
+{
+    return pumpMessagesUntil ([&] {
+        if (! target.hasKeyboardFocus (false))
+            target.grabKeyboardFocus();
+
+        return target.hasKeyboardFocus (false);
+    });
+}
+
+void DesktopWindow::pressKey (const juce::KeyPress& key)
+{
+    component.getPeer()->handleKeyPress (key);
 }
 
 juce::Image DesktopWindow::snapshot() const

@@ -24,6 +24,14 @@ public:
     /** A press and a release, twice, close enough in time to count as a double click. */
     void doubleClick (juce::Point<int> position);
 
+    /** Gives a component in the window the keyboard focus and says whether it took it; other tests' windows on
+        the same X server may hold the focus for a moment. */
+    bool focus (juce::Component& target);
+
+    /** A key pressed as the window gets it: the focused component and then its parents are offered it, and Tab
+        that none of them uses moves the focus on. */
+    void pressKey (const juce::KeyPress& key);
+
     /** The component drawn into an image, as it shows on the screen. */
     juce::Image snapshot() const;
 
